@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything with warnings as errors and runs every test:
+# the unit and GUI tests (headless), the engine tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and the engine fuzzer for 30 seconds.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+
+export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
+
+echo "== Build and test"
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTITORA_WERROR=ON
+cmake --build build-test -j "$jobs"
+ctest --test-dir build-test --output-on-failure -j "$jobs"
+
+echo "== Engine tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTITORA_WERROR=ON \
+    -DTITORA_ENGINE_ONLY=ON -DTITORA_SANITIZE=ON -DTITORA_BENCH=OFF
+cmake --build build-asan -j "$jobs"
+ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+echo "== Engine fuzzer, 30 seconds"
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTITORA_WERROR=ON -DTITORA_ENGINE_ONLY=ON -DTITORA_FUZZ=ON -DTITORA_BENCH=OFF -DBUILD_TESTING=OFF
+cmake --build build-fuzz -j "$jobs" --target fuzz_title_engine
+bash fuzz/run.sh build-fuzz/fuzz/fuzz_title_engine 30
