@@ -1,0 +1,161 @@
+#include "file_list.h"
+
+#include "title_engine.h"
+
+#include <utility>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace titora {
+
+namespace {
+
+// Runs a clean-up on every way out of a scope, so that a failure leaving a command still
+// leaves the list in the state the step-by-step road would have left it in.
+template <class F> class Finally {
+public:
+    explicit Finally(F f) : f_(std::move(f)) {}
+    Finally(const Finally&) = delete;
+    Finally& operator=(const Finally&) = delete;
+    ~Finally() { f_(); }
+
+private:
+    F f_;
+};
+
+// Appends the row for `path` the way the list control builds one: the caption goes in
+// first, the sub-items only once the title has been read. A failed read therefore leaves
+// the name-only row behind.
+void AppendFileRow(const std::string& path, const TitleEngine& engine, std::vector<FileRow>& out) {
+    PathParts parts = SplitPath(path);
+    out.push_back(FileRow{std::move(parts.name), {}, {}, false, false});
+    std::string title = engine.ReadTitle(path);
+    FileRow& row = out.back();
+    row.title = std::move(title);
+    row.folder = std::move(parts.folder);
+    row.hasSubItems = true;
+}
+
+} // namespace
+
+TitleEngine RealTitleEngine() {
+    return TitleEngine{
+        [](const std::string& path) { return titora::ReadTitle(path); },
+        [](const std::string& path, const std::string& title) { titora::WriteTitle(path, title); }};
+}
+
+ListIndexError::ListIndexError(int index)
+    : std::runtime_error("List index out of bounds (" + std::to_string(index) + ")") {}
+
+PathParts SplitPosixPath(const std::string& path) {
+    const std::size_t cut = path.rfind('/');
+    if (cut == std::string::npos)
+        return {std::string(), path};
+    return {path.substr(0, cut + 1), path.substr(cut + 1)};
+}
+
+PathParts SplitWindowsPath(const std::string& path,
+                           const std::function<bool(unsigned char)>& isLeadByte) {
+    // A trail byte of a double-byte character may have the value of "\" (0x5C), so the
+    // path is walked from its start, stepping over whole characters.
+    std::size_t cut = std::string::npos;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(path[i]);
+        if (isLeadByte(c) && i + 1 < path.size()) {
+            ++i;
+            continue;
+        }
+        if (c == '\\' || c == ':')
+            cut = i;
+    }
+    if (cut == std::string::npos)
+        return {std::string(), path};
+    return {path.substr(0, cut + 1), path.substr(cut + 1)};
+}
+
+PathParts SplitPath(const std::string& path) {
+#ifdef _WIN32
+    return SplitWindowsPath(path, [](unsigned char c) { return IsDBCSLeadByte(c) != 0; });
+#else
+    return SplitPosixPath(path);
+#endif
+}
+
+std::string FullPath(const FileRow& row) {
+    if (!row.hasSubItems)
+        throw ListIndexError(1);
+    return row.folder + row.name;
+}
+
+void AppendFileRows(const std::vector<std::string>& paths, const TitleEngine& engine,
+                    std::vector<FileRow>& out) {
+    out.reserve(out.size() + paths.size());
+    for (const std::string& path : paths)
+        AppendFileRow(path, engine, out);
+}
+
+void FileList::Append(std::vector<FileRow>&& rows) {
+    if (rows_.empty()) {
+        rows_ = std::move(rows);
+        return;
+    }
+    rows_.reserve(rows_.size() + rows.size());
+    for (FileRow& row : rows)
+        rows_.push_back(std::move(row));
+}
+
+void FileList::AddFiles(const std::vector<std::string>& paths, const TitleEngine& engine) {
+    std::vector<FileRow> fresh;
+    const Finally keep([&] { Append(std::move(fresh)); });
+    AppendFileRows(paths, engine, fresh);
+}
+
+void FileList::RetitleSelected(const std::string& title, const TitleEngine& engine) {
+    // Deleting row i and appending its replacement leaves rows 0..i-1 in place and moves
+    // the rest up by one, so at any moment the list is: the rows not yet visited, the
+    // unselected rows already passed over (in their order), then the replacements (in the
+    // order they were made). `firstVisited` marks where the visited rows begin.
+    std::size_t firstVisited = rows_.size();
+    std::vector<FileRow> replacements;
+
+    const Finally rearrange([&] {
+        if (replacements.empty() && firstVisited == rows_.size())
+            return;
+        std::vector<FileRow> result;
+        result.reserve(rows_.size());
+        for (std::size_t i = 0; i < firstVisited; ++i)
+            result.push_back(std::move(rows_[i]));
+        for (std::size_t i = firstVisited; i < rows_.size(); ++i)
+            if (!rows_[i].selected)
+                result.push_back(std::move(rows_[i]));
+        for (FileRow& row : replacements)
+            result.push_back(std::move(row));
+        rows_ = std::move(result);
+    });
+
+    for (std::size_t i = rows_.size(); i-- > 0;) {
+        if (!rows_[i].selected) {
+            firstVisited = i;
+            continue;
+        }
+        const std::string path = FullPath(rows_[i]);
+        engine.WriteTitle(path, title);
+        // The file is written: from here on its old row counts as deleted, even if reading
+        // the new title fails.
+        firstVisited = i;
+        AppendFileRow(path, engine, replacements);
+    }
+}
+
+void FileList::RemoveSelected() {
+    std::vector<FileRow> kept;
+    kept.reserve(rows_.size());
+    for (FileRow& row : rows_)
+        if (!row.selected)
+            kept.push_back(std::move(row));
+    rows_ = std::move(kept);
+}
+
+} // namespace titora

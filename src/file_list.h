@@ -1,0 +1,110 @@
+// The rows of the main window's file list and the commands that change them, free of any
+// widget: names, titles and folders stay the bytes the file system and the title engine
+// gave us, and every file is reached through TitleEngine so that tests and benchmarks can
+// watch each call.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace titora {
+
+// The two calls the list makes into the title engine. Both throw a std::exception whose
+// what() is the message to show when the file cannot be read or written.
+// Example: TitleEngine engine = RealTitleEngine(); engine.ReadTitle("/srv/www/index.html");
+struct TitleEngine {
+    std::function<std::string(const std::string& path)> ReadTitle;
+    std::function<void(const std::string& path, const std::string& title)> WriteTitle;
+};
+
+// The engine of src/title_engine.h, bound into the seam.
+TitleEngine RealTitleEngine();
+
+// One row: the file's name (the row's caption), the title read when the row was built and
+// the folder with its trailing separator. A row whose title could not be read holds its
+// name only; it has no sub-items, so neither title nor folder may be taken from it.
+struct FileRow {
+    std::string name;
+    std::string title;
+    std::string folder;
+    bool hasSubItems = false;
+    // Whether the list shows this row selected. The view keeps the live selection; it
+    // copies it here before a command that works on selected rows and back afterwards.
+    bool selected = false;
+};
+
+// Raised when a command needs a sub-item that a row does not have; the message names the
+// missing sub-item's index the way the list control of the original platform did.
+class ListIndexError : public std::runtime_error {
+public:
+    explicit ListIndexError(int index);
+};
+
+// A full path cut into its folder (up to and including the last separator) and its name
+// (the rest). folder + name always gives the path back unchanged.
+struct PathParts {
+    std::string folder;
+    std::string name;
+};
+
+// POSIX: the separator is "/".
+PathParts SplitPosixPath(const std::string& path);
+// Windows: the separator is the last "\" or ":" that is not the second byte of a
+// double-byte character; isLeadByte tells the lead bytes of the ANSI code page.
+PathParts SplitWindowsPath(const std::string& path,
+                           const std::function<bool(unsigned char)>& isLeadByte);
+// The split of the platform this program runs on.
+PathParts SplitPath(const std::string& path);
+
+// The row's folder followed by its name; throws ListIndexError(1) for a row without
+// sub-items, before anything else happens.
+std::string FullPath(const FileRow& row);
+
+// Appends to `out` one row per path, in order, each with the title the engine reads.
+// When a read fails the row for that file stays in `out` with its name only, the later
+// paths are not looked at and the engine's error leaves this function.
+void AppendFileRows(const std::vector<std::string>& paths, const TitleEngine& engine,
+                    std::vector<FileRow>& out);
+
+class FileList {
+public:
+    std::size_t Count() const { return rows_.size(); }
+    const FileRow& Row(std::size_t index) const { return rows_[index]; }
+    const std::vector<FileRow>& Rows() const { return rows_; }
+
+    // True once any row's selected state has changed, in either direction; never cleared.
+    bool FileSelected() const { return fileSelected_; }
+    void MarkSelectionChanged() { fileSelected_ = true; }
+
+    void SetName(std::size_t index, std::string name) { rows_[index].name = std::move(name); }
+    void SetSelected(std::size_t index, bool selected) { rows_[index].selected = selected; }
+
+    // Appends rows built elsewhere (see AppendFileRows), keeping their order.
+    void Append(std::vector<FileRow>&& rows);
+    // AppendFileRows straight into the list: the rows built before a failure, and the
+    // failing file's name-only row, stay in the list.
+    void AddFiles(const std::vector<std::string>& paths, const TitleEngine& engine);
+
+    // Writes `title` into the file of every selected row, visiting the rows from the last
+    // to the first, and replaces each such row by a fresh unselected one at the end of the
+    // list. The result is that of deleting each row and appending its replacement one at a
+    // time, computed in one linear pass: the untouched rows keep their order in front, the
+    // retitled rows follow in reverse of their former order. On a failure the rows handled
+    // so far are already at the end, the failing row and all rows above it are untouched
+    // (unless the failure was re-reading a written file: its old row is then gone and its
+    // name-only row stands last), and the error leaves this function.
+    void RetitleSelected(const std::string& title, const TitleEngine& engine);
+
+    // Deletes every selected row; no file is touched.
+    void RemoveSelected();
+    void RemoveAll() { rows_.clear(); }
+
+private:
+    std::vector<FileRow> rows_;
+    bool fileSelected_ = false;
+};
+
+} // namespace titora

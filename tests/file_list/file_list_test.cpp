@@ -1,0 +1,348 @@
+// The file list's rows and commands without any widget: path splitting, Add Files and
+// Title It with their failure behaviour, checked against a fake engine that records calls.
+#include "file_list.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <random>
+#include <set>
+#include <stdexcept>
+
+using titora::FileList;
+using titora::FileRow;
+using titora::PathParts;
+using titora::TitleEngine;
+
+namespace {
+
+// Files live in a map; paths in `unreadable` / `unwritable` fail like the real engine does.
+struct FakeDisk {
+    std::map<std::string, std::string> titles;
+    std::set<std::string> unreadable;
+    std::set<std::string> unwritable;
+    std::vector<std::string> calls;
+
+    TitleEngine Engine() {
+        return TitleEngine{[this](const std::string& path) {
+                               calls.push_back("read " + path);
+                               if (unreadable.count(path) || !titles.count(path))
+                                   throw std::runtime_error("Cannot open file " + path);
+                               return titles[path];
+                           },
+                           [this](const std::string& path, const std::string& title) {
+                               calls.push_back("write " + path);
+                               if (unwritable.count(path) || !titles.count(path))
+                                   throw std::runtime_error("Cannot create file " + path);
+                               titles[path] = title;
+                           }};
+    }
+};
+
+std::vector<std::string> Names(const FileList& list) {
+    std::vector<std::string> names;
+    for (const FileRow& row : list.Rows())
+        names.push_back(row.name);
+    return names;
+}
+
+// A list of /d/A ... /d/E, all titled "old", with the given rows selected.
+FileList FiveRows(FakeDisk& disk, const std::string& selected) {
+    FileList list;
+    std::vector<std::string> paths;
+    for (char c : std::string("ABCDE")) {
+        disk.titles["/d/" + std::string(1, c)] = "old";
+        paths.push_back("/d/" + std::string(1, c));
+    }
+    list.AddFiles(paths, disk.Engine());
+    for (std::size_t i = 0; i < list.Count(); ++i)
+        list.SetSelected(i, selected.find(list.Row(i).name) != std::string::npos);
+    disk.calls.clear();
+    return list;
+}
+
+bool IsShiftJisLead(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+} // namespace
+
+struct SplitCase {
+    const char* path;
+    const char* folder;
+    const char* name;
+};
+
+class PosixSplit : public testing::TestWithParam<SplitCase> {};
+TEST_P(PosixSplit, CutsAtTheLastSlash) {
+    const PathParts parts = titora::SplitPosixPath(GetParam().path);
+    EXPECT_EQ(parts.folder, GetParam().folder);
+    EXPECT_EQ(parts.name, GetParam().name);
+    EXPECT_EQ(parts.folder + parts.name, GetParam().path);
+}
+INSTANTIATE_TEST_SUITE_P(Paths, PosixSplit,
+                         testing::Values(SplitCase{"/srv/www/index.html", "/srv/www/",
+                                                   "index.html"},
+                                         SplitCase{"index.html", "", "index.html"},
+                                         SplitCase{"/index.html", "/", "index.html"},
+                                         SplitCase{"/srv/www/", "/srv/www/", ""},
+                                         SplitCase{"", "", ""}, SplitCase{"a//b", "a//", "b"},
+                                         SplitCase{"C:\\web\\a.htm", "", "C:\\web\\a.htm"}));
+
+class WindowsSplit : public testing::TestWithParam<SplitCase> {};
+TEST_P(WindowsSplit, CutsAtTheLastBackslashOrColonOutsideDoubleByteCharacters) {
+    const PathParts parts = titora::SplitWindowsPath(GetParam().path, IsShiftJisLead);
+    EXPECT_EQ(parts.folder, GetParam().folder);
+    EXPECT_EQ(parts.name, GetParam().name);
+    EXPECT_EQ(parts.folder + parts.name, GetParam().path);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Paths, WindowsSplit,
+    testing::Values(SplitCase{"C:\\web\\index.htm", "C:\\web\\", "index.htm"},
+                    SplitCase{"C:index.htm", "C:", "index.htm"},
+                    SplitCase{"index.htm", "", "index.htm"},
+                    SplitCase{"\\\\server\\share\\a.asp", "\\\\server\\share\\", "a.asp"},
+                    SplitCase{"/unix/style.htm", "", "/unix/style.htm"},
+                    // 0x83 0x5C is one Shift-JIS character whose second byte looks like "\".
+                    SplitCase{"C:\\web\\\x83\x5C.htm", "C:\\web\\", "\x83\x5C.htm"},
+                    SplitCase{"\x83\x5C\x83\x5C", "", "\x83\x5C\x83\x5C"},
+                    // A lead byte with nothing after it is an ordinary byte.
+                    SplitCase{"C:\\\x83", "C:\\", "\x83"}));
+
+TEST(FullPath, IsFolderThenNameAndFailsForARowWithoutSubItems) {
+    EXPECT_EQ(titora::FullPath(FileRow{"a.htm", "t", "/d/", true, false}), "/d/a.htm");
+    EXPECT_EQ(titora::FullPath(FileRow{"", "t", "/d/", true, false}), "/d/");
+    try {
+        titora::FullPath(FileRow{"a.htm", "", "", false, false});
+        FAIL() << "no error";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "List index out of bounds (1)");
+    }
+}
+
+TEST(AddFiles, ListsEachFileInOrderWithDuplicates) {
+    FakeDisk disk;
+    disk.titles = {{"/d/a.htm", "Alpha"}, {"/e/b.htm", ""}};
+    FileList list;
+    list.AddFiles({"/d/a.htm", "/e/b.htm", "/d/a.htm"}, disk.Engine());
+    ASSERT_EQ(list.Count(), 3u);
+    EXPECT_EQ(list.Row(0).name, "a.htm");
+    EXPECT_EQ(list.Row(0).title, "Alpha");
+    EXPECT_EQ(list.Row(0).folder, "/d/");
+    EXPECT_EQ(list.Row(1).title, "");
+    EXPECT_TRUE(list.Row(1).hasSubItems);
+    EXPECT_EQ(list.Row(2).folder + list.Row(2).name, "/d/a.htm");
+    EXPECT_FALSE(list.Row(0).selected);
+    EXPECT_FALSE(list.FileSelected());
+}
+
+TEST(AddFiles, AFailedReadKeepsTheNameOnlyRowAndStops) {
+    FakeDisk disk;
+    disk.titles = {{"/d/a.htm", "A"}, {"/d/c.htm", "C"}, {"/d/z.htm", "Z"}};
+    FileList list;
+    list.AddFiles({"/d/z.htm"}, disk.Engine());
+    try {
+        list.AddFiles({"/d/a.htm", "/d/missing.htm", "/d/c.htm"}, disk.Engine());
+        FAIL() << "no error";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "Cannot open file /d/missing.htm");
+    }
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"z.htm", "a.htm", "missing.htm"}));
+    EXPECT_FALSE(list.Row(2).hasSubItems);
+    EXPECT_EQ(list.Row(2).folder, "");
+    EXPECT_EQ(disk.calls.back(), "read /d/missing.htm") << "later files are not read";
+}
+
+TEST(RetitleSelected, MovesTheRetitledRowsToTheEndInReverseOrder) {
+    FakeDisk disk;
+    FileList list = FiveRows(disk, "BD");
+    list.RetitleSelected("New", disk.Engine());
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"A", "C", "E", "D", "B"}));
+    EXPECT_EQ(disk.calls,
+              (std::vector<std::string>{"write /d/D", "read /d/D", "write /d/B", "read /d/B"}));
+    for (const FileRow& row : list.Rows()) {
+        EXPECT_FALSE(row.selected) << row.name;
+        EXPECT_EQ(row.title, row.name == "B" || row.name == "D" ? "New" : "old") << row.name;
+    }
+}
+
+TEST(RetitleSelected, WritesTheSameFileOnceForEachOfItsSelectedRows) {
+    FakeDisk disk;
+    disk.titles["/d/a"] = "old";
+    FileList list;
+    list.AddFiles({"/d/a", "/d/a"}, disk.Engine());
+    list.SetSelected(0, true);
+    list.SetSelected(1, true);
+    disk.calls.clear();
+    list.RetitleSelected(" ", disk.Engine());
+    EXPECT_EQ(disk.calls.size(), 4u);
+    EXPECT_EQ(list.Row(0).title, " ");
+    EXPECT_EQ(list.Row(1).title, " ");
+}
+
+TEST(RetitleSelected, WithNothingSelectedTouchesNoFile) {
+    FakeDisk disk;
+    FileList list = FiveRows(disk, "");
+    list.RetitleSelected("New", disk.Engine());
+    EXPECT_TRUE(disk.calls.empty());
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"A", "B", "C", "D", "E"}));
+}
+
+struct FailureCase {
+    const char* what;
+    const char* selected;
+    const char* failure; // "write X", "read X" or "nofolder X"
+    std::vector<std::string> order;
+    const char* message;
+};
+
+class RetitleFailure : public testing::TestWithParam<FailureCase> {};
+TEST_P(RetitleFailure, LeavesThePartialResultOfTheStepByStepRoad) {
+    const FailureCase& c = GetParam();
+    SCOPED_TRACE(c.what);
+    FakeDisk disk;
+    FileList list = FiveRows(disk, c.selected);
+    const std::string kind = std::string(c.failure).substr(0, std::string(c.failure).find(' '));
+    const std::string who = std::string(c.failure).substr(kind.size() + 1);
+    if (kind == "write")
+        disk.unwritable.insert("/d/" + who);
+    if (kind == "read")
+        disk.unreadable.insert("/d/" + who);
+    if (kind == "nofolder") {
+        // A row that a failed read left with its name only.
+        FileList rebuilt;
+        for (const FileRow& row : list.Rows()) {
+            FileRow copy = row;
+            if (row.name == who)
+                copy = FileRow{row.name, "", "", false, row.selected};
+            rebuilt.Append({copy});
+        }
+        list = rebuilt;
+    }
+    try {
+        list.RetitleSelected("New", disk.Engine());
+        FAIL() << "no error";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), c.message);
+    }
+    EXPECT_EQ(Names(list), c.order);
+    for (const FileRow& row : list.Rows()) {
+        const bool untouched = disk.titles["/d/" + row.name] == "old" || !row.hasSubItems;
+        if (untouched && kind != "read") {
+            EXPECT_EQ(row.selected, std::string(c.selected).find(row.name) != std::string::npos)
+                << row.name << " keeps its selection";
+        }
+    }
+    if (kind == "read") {
+        EXPECT_EQ(disk.titles["/d/" + who], "New") << "the file keeps the new title";
+        EXPECT_FALSE(list.Rows().back().hasSubItems);
+        EXPECT_FALSE(list.Rows().back().selected);
+    }
+    if (kind == "nofolder") {
+        EXPECT_EQ(std::count(disk.calls.begin(), disk.calls.end(), "write /d/" + who), 0);
+    }
+}
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RetitleFailure,
+    testing::Values(
+        FailureCase{"first visited row",
+                    "BD",
+                    "write D",
+                    {"A", "B", "C", "D", "E"},
+                    "Cannot create file /d/D"},
+        FailureCase{
+            "after one row", "BD", "write B", {"A", "B", "C", "E", "D"}, "Cannot create file /d/B"},
+        FailureCase{"re-read", "BD", "read B", {"A", "C", "E", "D", "B"}, "Cannot open file /d/B"},
+        FailureCase{"re-read of the first",
+                    "ABDE",
+                    "read E",
+                    {"A", "B", "C", "D", "E"},
+                    "Cannot open file /d/E"},
+        FailureCase{"row without folder",
+                    "ACE",
+                    "nofolder C",
+                    {"A", "B", "C", "D", "E"},
+                    "List index out of bounds (1)"}));
+
+// The step-by-step road exactly as the list control walks it: delete the row, append its
+// replacement. The linear version must give the same rows, order, selection and calls.
+void StepByStep(std::vector<FileRow>& rows, const std::string& title, const TitleEngine& engine) {
+    for (std::size_t i = rows.size(); i-- > 0;) {
+        if (!rows[i].selected)
+            continue;
+        const std::string path = titora::FullPath(rows[i]);
+        engine.WriteTitle(path, title);
+        rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(i));
+        const PathParts parts = titora::SplitPath(path);
+        rows.push_back(FileRow{parts.name, "", "", false, false});
+        rows.back().title = engine.ReadTitle(path);
+        rows.back().folder = parts.folder;
+        rows.back().hasSubItems = true;
+    }
+}
+
+TEST(RetitleSelected, AgreesWithTheStepByStepRoadOnRandomLists) {
+    std::mt19937 random(12345);
+    for (int round = 0; round < 400; ++round) {
+        const int n = static_cast<int>(random() % 12);
+        FakeDisk disk;
+        std::vector<FileRow> rows;
+        for (int i = 0; i < n; ++i) {
+            const std::string name = std::to_string(random() % 8);
+            disk.titles["/d/" + name] = "old";
+            const bool noFolder = random() % 10 == 0;
+            rows.push_back(FileRow{name, noFolder ? "" : "old", noFolder ? "" : "/d/", !noFolder,
+                                   random() % 2 == 0});
+        }
+        const std::string victim = "/d/" + std::to_string(random() % 10);
+        if (random() % 2)
+            disk.unwritable.insert(victim);
+        else
+            disk.unreadable.insert(victim);
+        FakeDisk referenceDisk = disk;
+
+        FileList list;
+        list.Append(std::vector<FileRow>(rows));
+        std::string error, referenceError;
+        try {
+            list.RetitleSelected("T", disk.Engine());
+        } catch (const std::runtime_error& e) {
+            error = e.what();
+        }
+        try {
+            StepByStep(rows, "T", referenceDisk.Engine());
+        } catch (const std::runtime_error& e) {
+            referenceError = e.what();
+        }
+        ASSERT_EQ(error, referenceError) << "round " << round;
+        ASSERT_EQ(disk.calls, referenceDisk.calls) << "round " << round;
+        ASSERT_EQ(list.Count(), rows.size()) << "round " << round;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const FileRow& got = list.Row(i);
+            ASSERT_EQ(got.name, rows[i].name) << "round " << round << " row " << i;
+            ASSERT_EQ(got.title, rows[i].title) << "round " << round << " row " << i;
+            ASSERT_EQ(got.folder, rows[i].folder) << "round " << round << " row " << i;
+            ASSERT_EQ(got.hasSubItems, rows[i].hasSubItems) << "round " << round << " row " << i;
+            ASSERT_EQ(got.selected, rows[i].selected) << "round " << round << " row " << i;
+        }
+    }
+}
+
+TEST(RemoveSelected, KeepsTheUnselectedRowsInOrder) {
+    FakeDisk disk;
+    FileList list = FiveRows(disk, "ACE");
+    list.RemoveSelected();
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"B", "D"}));
+    EXPECT_TRUE(disk.calls.empty());
+    list.RemoveAll();
+    EXPECT_EQ(list.Count(), 0u);
+}
+
+TEST(FileSelected, IsSetByAnyChangeAndNeverCleared) {
+    FileList list;
+    EXPECT_FALSE(list.FileSelected());
+    list.MarkSelectionChanged();
+    list.RemoveAll();
+    EXPECT_TRUE(list.FileSelected());
+}
