@@ -1,0 +1,119 @@
+#include "framework/application.h"
+
+#include <exception>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFontDatabase>
+#include <QMessageBox>
+
+TApplication* Application = nullptr;
+
+namespace {
+
+const char kWineFontFile[] = "/usr/share/wine/fonts/ms_sans_serif.ttf";
+const char kFallbackFamily[] = "DejaVu Sans";
+
+// Registers "MS Sans Serif" once per process and answers the family to use.
+QString DefaultFamily() {
+    static const QString family = [] {
+        if (QFile::exists(QLatin1String(kWineFontFile))) {
+            const int id = QFontDatabase::addApplicationFont(QLatin1String(kWineFontFile));
+            const QStringList families = QFontDatabase::applicationFontFamilies(id);
+            if (!families.isEmpty()) {
+                return families.first();
+            }
+        }
+        return QString::fromLatin1(kFallbackFamily);
+    }();
+    return family;
+}
+
+} // namespace
+
+QFont DefaultFont(bool bold) {
+    QFont font(DefaultFamily());
+    font.setPixelSize(11);
+    font.setBold(bold);
+    // Bitmap-like metrics: no hinting changes and no synthetic fallbacks for the one family.
+    font.setStyleStrategy(QFont::PreferDefault);
+    return font;
+}
+
+QString ErrorBoxText(const QString& message) {
+    if (!message.isEmpty() && message.back().unicode() > u'.') {
+        return message + QLatin1Char('.');
+    }
+    return message;
+}
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    Application = this;
+    // The loop ends when the main form closes, not when the last visible window does: the
+    // main form may close while another window of the program is still shown.
+    setQuitOnLastWindowClosed(false);
+    DefaultFamily();
+}
+
+TApplication::~TApplication() {
+    DestroyForms();
+    if (Application == this) {
+        Application = nullptr;
+    }
+}
+
+void TApplication::Initialize() {}
+
+void TApplication::AddForm(QWidget* form) {
+    forms_.emplace_back(form);
+    if (!mainForm_) {
+        mainForm_ = form;
+    }
+}
+
+void TApplication::DestroyForms() {
+    // Later forms may refer to earlier ones, so they go first.
+    while (!forms_.empty()) {
+        QPointer<QWidget> form = forms_.back();
+        forms_.pop_back();
+        delete form.data();
+    }
+}
+
+int TApplication::Run() {
+    if (!mainForm_) {
+        return 0;
+    }
+    mainForm_->show();
+    exec();
+    return 0;
+}
+
+void TApplication::ShowException(const QString& message) {
+    QPointer<QWidget> active = activeWindow();
+    QMessageBox box(QMessageBox::Critical, title_, ErrorBoxText(message), QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+    if (active) {
+        active->activateWindow();
+    }
+}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+    // Qt itself is not exception safe: an exception must not travel through its event
+    // dispatch. This is the one place where handlers' exceptions end.
+    try {
+        const bool result = QApplication::notify(receiver, event);
+        if (event->type() == QEvent::Close && event->isAccepted() && mainForm_ &&
+            receiver == mainForm_.data()) {
+            quit();
+        }
+        return result;
+    } catch (const std::exception& e) {
+        ShowException(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        // Only std::exception is ever thrown by the program; anything else still must not
+        // reach Qt, and it has no text to show.
+        ShowException(QString());
+    }
+    return true;
+}

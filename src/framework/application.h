@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QApplication>
+#include <QFont>
+#include <QPointer>
+#include <QString>
+#include <vector>
+
+// The application object: the title, the windows it owns, the message loop and the one place
+// where exceptions leaving event handlers are caught and shown.
+class TApplication : public QApplication {
+    Q_OBJECT
+public:
+    // Sets the global `Application` and registers the program's default font.
+    TApplication(int& argc, char** argv);
+    // Destroys the owned forms in the reverse order of their creation.
+    ~TApplication() override;
+
+    // Kept for the start-up order of the program; everything is prepared by the constructor.
+    void Initialize();
+
+    // The caption of every message box. Deliberately not Qt's applicationDisplayName, which the
+    // platform would append to every window caption.
+    QString Title() const { return title_; }
+    void SetTitle(const QString& title) { title_ = title; }
+
+    // Creates a form owned by the application. The first form created becomes the main form.
+    template <class T> void CreateForm(T*& ref) {
+        ref = new T(nullptr);
+        AddForm(ref);
+    }
+    QWidget* MainForm() const { return mainForm_; }
+
+    // Shows the main form and runs the message loop until the main form closes; returns the
+    // exit code, 0.
+    int Run();
+
+    // The error box: error icon, caption Title(), one OK button, modal over all windows.
+    void ShowException(const QString& message);
+
+    // Catches every exception that leaves an event handler, shows it and goes on.
+    bool notify(QObject* receiver, QEvent* event) override;
+
+    // Destroys the owned forms now (reverse order of creation). Also done by the destructor.
+    void DestroyForms();
+
+private:
+    void AddForm(QWidget* form);
+
+    QString title_;
+    std::vector<QPointer<QWidget>> forms_;
+    QPointer<QWidget> mainForm_;
+};
+
+extern TApplication* Application;
+
+// The text the error box shows: the message with a "." appended when it is not empty and its
+// last character's code is above that of ".".
+QString ErrorBoxText(const QString& message);
+
+// "MS Sans Serif" 8 pt (11 pixels, line height 13) from Debian's fonts-wine; DejaVu Sans, which
+// has the same line height at 11 pixels, where that file is missing. Needs a QGuiApplication.
+QFont DefaultFont(bool bold = false);

@@ -1,0 +1,52 @@
+#include "framework/dialogs.h"
+
+#include "framework/application.h"
+
+#include <QDialogButtonBox>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+QString AppTitle() {
+    return Application ? Application->Title() : QString();
+}
+
+} // namespace
+
+void ShowMessage(const QString& text) {
+    // No parent: Qt then centres the box on the screen and makes it application modal.
+    QMessageBox box(QMessageBox::NoIcon, AppTitle(), text, QMessageBox::Ok);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    box.exec();
+}
+
+QString InputBox(const QString& caption, const QString& prompt, const QString& defaultText) {
+    QInputDialog dialog;
+    dialog.setWindowTitle(caption);
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setLabelText(prompt);
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(QStringLiteral("Cancel"));
+    // QInputDialog offers no length limit or selection of its own; its one line edit is set
+    // up directly. The text is set after the limit so the limit never cuts it silently:
+    // a longer default stays whole, as only typing is limited.
+    dialog.setTextValue(defaultText);
+    if (QLineEdit* edit = dialog.findChild<QLineEdit*>()) {
+        if (defaultText.size() <= kInputBoxMaxLength) {
+            edit->setMaxLength(kInputBoxMaxLength);
+        }
+        edit->selectAll();
+    }
+    if (QDialogButtonBox* buttons = dialog.findChild<QDialogButtonBox*>()) {
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok)) {
+            ok->setDefault(true);
+        }
+    }
+    if (dialog.exec() != QDialog::Accepted) {
+        return defaultText;
+    }
+    return dialog.textValue();
+}

@@ -1,0 +1,113 @@
+#include "framework/flatbutton.h"
+
+#include "framework/application.h"
+#include "framework/panel.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
+
+TSpeedButton::TSpeedButton(QWidget* parent) : QWidget(parent), fontColor_(clBtnText) {
+    setFocusPolicy(Qt::NoFocus);
+    setFont(DefaultFont(true));
+    // Transparent: the parent's picture shows through, nothing of the button is filled.
+    setAutoFillBackground(false);
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+void TSpeedButton::SetCaption(const QString& caption) {
+    caption_ = caption;
+    update();
+}
+
+void TSpeedButton::SetFontColor(TColor color) {
+    fontColor_ = color;
+    update();
+}
+
+void TSpeedButton::SetState(State state) {
+    if (state_ == state) {
+        return;
+    }
+    state_ = state;
+    update();
+}
+
+bool TSpeedButton::MouseCapturedElsewhere() const {
+    // An explicit grab, or an implicit one by a button held down on some control (Qt sends
+    // no enter events then, but a window's own move loop or a grab may still let one through).
+    const QWidget* grabber = QWidget::mouseGrabber();
+    return (grabber && grabber != this) || QApplication::mouseButtons() != Qt::NoButton;
+}
+
+void TSpeedButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (state_ == State::Hot) {
+        DrawBevel(painter, rect(), TPanel::TBevel::Raised);
+    } else if (state_ == State::Pressed) {
+        DrawBevel(painter, rect(), TPanel::TBevel::Lowered);
+    }
+    QRect textRect = rect().adjusted(1, 1, -1, -1);
+    if (state_ == State::Pressed) {
+        textRect.translate(1, 1);
+    }
+    painter.setFont(font());
+    painter.setPen(ColorToQColor(fontColor_));
+    painter.drawText(textRect, Qt::AlignCenter | Qt::TextSingleLine, caption_);
+}
+
+void TSpeedButton::mousePressEvent(QMouseEvent* event) {
+    // Accepted whatever the button, so that no press falls through to the picture below.
+    event->accept();
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    held_ = true;
+    SetState(State::Pressed);
+}
+
+void TSpeedButton::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second press of a double click presses the button like the first.
+    mousePressEvent(event);
+}
+
+void TSpeedButton::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+    if (!held_) {
+        return;
+    }
+    SetState(rect().contains(event->position().toPoint()) ? State::Pressed : State::Hot);
+}
+
+void TSpeedButton::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->button() != Qt::LeftButton || !held_) {
+        return;
+    }
+    held_ = false;
+    const bool inside = rect().contains(event->position().toPoint());
+    SetState(inside ? State::Hot : State::Rest);
+    if (inside && OnClick) {
+        OnClick();
+    }
+}
+
+void TSpeedButton::enterEvent(QEnterEvent*) {
+    if (held_ || MouseCapturedElsewhere()) {
+        return;
+    }
+    SetState(State::Hot);
+}
+
+void TSpeedButton::leaveEvent(QEvent*) {
+    if (held_) {
+        return;
+    }
+    SetState(State::Rest);
+}
+
+void TSpeedButton::hideEvent(QHideEvent*) {
+    // A hidden button gets no release: it forgets the press and comes back at rest.
+    held_ = false;
+    SetState(State::Rest);
+}

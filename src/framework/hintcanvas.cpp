@@ -1,0 +1,86 @@
+#include "framework/hintcanvas.h"
+
+#include <cstdlib>
+#include <QFontMetrics>
+#include <QPainter>
+
+namespace {
+
+// Qt's layout flags for our text flags. No mnemonic flag is ever passed, so Qt neither hides
+// nor underlines anything after "&": the ampersand is measured and drawn as itself.
+int QtTextFlags(int Flags) {
+    int Result = Qt::AlignLeft | Qt::AlignTop;
+    if (Flags & THintCanvas::WordBreak)
+        Result |= Qt::TextWordWrap;
+    return Result;
+}
+
+} // namespace
+
+QRect THintCanvas::CalcTextRect(const QRect& R, const QString& Text, int Flags) const {
+    const QFontMetrics Metrics(Font);
+    if (Text.isEmpty())
+        return QRect(R.topLeft(), QSize(0, Metrics.height()));
+    // A zero height would make Qt clip nothing but report nothing either; give the layout
+    // all the room it wants downwards and read back the extent it used.
+    const QRect Room(R.left(), R.top(), R.width(), 1 << 20);
+    const QRect Used = Metrics.boundingRect(Room, QtTextFlags(Flags), Text);
+    return QRect(R.topLeft(), Used.size());
+}
+
+void THintCanvas::FillRect(const QRect& R) {
+    if (!FPainter || Brush.Clear || R.isEmpty())
+        return;
+    FPainter->fillRect(R, ColorToQColor(Brush.Color));
+}
+
+void THintCanvas::FrameRect(const QRect& R) {
+    if (!FPainter || R.isEmpty())
+        return;
+    const QColor Color = ColorToQColor(Brush.Color);
+    FPainter->fillRect(QRect(R.left(), R.top(), R.width(), 1), Color);
+    FPainter->fillRect(QRect(R.left(), R.bottom(), R.width(), 1), Color);
+    FPainter->fillRect(QRect(R.left(), R.top(), 1, R.height()), Color);
+    FPainter->fillRect(QRect(R.right(), R.top(), 1, R.height()), Color);
+}
+
+void THintCanvas::SetPixel(int X, int Y, const QColor& Color) {
+    FPainter->fillRect(QRect(X, Y, 1, 1), Color);
+}
+
+// QPainter::drawLine includes the end point and places pixels of shallow lines differently,
+// which would change the small glyphs drawn with this; so the pixels are plotted here.
+void THintCanvas::Polyline(const QPoint* Points, int Count) {
+    if (!FPainter || Count < 2)
+        return;
+    const QColor Color = ColorToQColor(Pen.Color);
+    for (int I = 0; I + 1 < Count; ++I) {
+        int X = Points[I].x(), Y = Points[I].y();
+        const int X1 = Points[I + 1].x(), Y1 = Points[I + 1].y();
+        const int Dx = std::abs(X1 - X), Dy = std::abs(Y1 - Y);
+        const int Sx = X < X1 ? 1 : -1, Sy = Y < Y1 ? 1 : -1;
+        int Err = Dx - Dy;
+        while (X != X1 || Y != Y1) {
+            SetPixel(X, Y, Color);
+            const int E2 = 2 * Err;
+            if (E2 > -Dy) {
+                Err -= Dy;
+                X += Sx;
+            }
+            if (E2 < Dx) {
+                Err += Dx;
+                Y += Sy;
+            }
+        }
+    }
+}
+
+void THintCanvas::DrawText(const QRect& R, const QString& Text, int Flags) {
+    if (!FPainter || Text.isEmpty())
+        return;
+    FPainter->save();
+    FPainter->setFont(Font);
+    FPainter->setPen(ColorToQColor(FontColor));
+    FPainter->drawText(R, QtTextFlags(Flags), Text);
+    FPainter->restore();
+}

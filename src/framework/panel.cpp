@@ -1,0 +1,84 @@
+#include "framework/panel.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+void DrawBevel(QPainter& painter, const QRect& rect, TPanel::TBevel bevel) {
+    if (bevel == TPanel::TBevel::None || rect.width() <= 0 || rect.height() <= 0) {
+        return;
+    }
+    const QColor light = ColorToQColor(clBtnHighlight);
+    const QColor dark = ColorToQColor(clBtnShadow);
+    const bool raised = bevel == TPanel::TBevel::Raised;
+    const QColor topLeft = raised ? light : dark;
+    const QColor bottomRight = raised ? dark : light;
+    // Top and left first, then bottom and right over the two far corners, as the original
+    // platform draws its edges.
+    painter.fillRect(QRect(rect.left(), rect.top(), rect.width(), 1), topLeft);
+    painter.fillRect(QRect(rect.left(), rect.top(), 1, rect.height()), topLeft);
+    painter.fillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), bottomRight);
+    painter.fillRect(QRect(rect.right(), rect.top(), 1, rect.height()), bottomRight);
+}
+
+TPanel::TPanel(QWidget* parent) : QWidget(parent), color_(clBtnFace), fontColor_(clWindowText) {
+    // The panel paints every pixel of itself.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+}
+
+void TPanel::SetBevelOuter(TBevel bevel) {
+    outer_ = bevel;
+    update();
+}
+
+void TPanel::SetBevelInner(TBevel bevel) {
+    inner_ = bevel;
+    update();
+}
+
+void TPanel::SetColor(TColor color) {
+    color_ = color;
+    update();
+}
+
+void TPanel::SetFontColor(TColor color) {
+    fontColor_ = color;
+    update();
+}
+
+void TPanel::SetCaption(const QString& caption) {
+    caption_ = caption;
+    update();
+}
+
+void TPanel::PaintNow() {
+    repaint();
+}
+
+void TPanel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), ColorToQColor(color_));
+    QRect inside = rect();
+    if (outer_ != TBevel::None) {
+        DrawBevel(painter, inside, outer_);
+        inside.adjust(1, 1, -1, -1);
+    }
+    if (inner_ != TBevel::None) {
+        DrawBevel(painter, inside, inner_);
+        inside.adjust(1, 1, -1, -1);
+    }
+    if (caption_.isEmpty()) {
+        return;
+    }
+    painter.setFont(font());
+    painter.setPen(ColorToQColor(fontColor_));
+    painter.drawText(inside, Qt::AlignCenter | Qt::TextSingleLine, caption_);
+}
+
+void TPanel::mouseMoveEvent(QMouseEvent* event) {
+    if (!OnMouseMove) {
+        event->ignore();
+        return;
+    }
+    OnMouseMove(event->modifiers(), event->position().toPoint());
+}

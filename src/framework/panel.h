@@ -1,0 +1,57 @@
+#pragma once
+
+#include "framework/tcolor.h"
+
+#include <functional>
+#include <QPoint>
+#include <QString>
+#include <QWidget>
+
+class QPainter;
+
+// A panel: face colour, one-pixel outer and inner bevels and a caption centred both ways.
+//
+// Drawn by hand rather than with QFrame, whose panel shapes are drawn by the style; the
+// program's panels need exactly one-pixel edges in the highlight and shadow colours.
+//
+// As the busy indicator it offers SetCaption, show(), PaintNow() and hide(); PaintNow() paints
+// before it returns, because the commands that show the indicator handle no events meanwhile.
+class TPanel : public QWidget {
+    Q_OBJECT
+public:
+    enum class TBevel { None, Lowered, Raised };
+
+    explicit TPanel(QWidget* parent = nullptr);
+
+    void SetBevelOuter(TBevel bevel);
+    void SetBevelInner(TBevel bevel);
+    TBevel BevelOuter() const { return outer_; }
+    TBevel BevelInner() const { return inner_; }
+    void SetColor(TColor color);
+    TColor Color() const { return color_; }
+    void SetFontColor(TColor color);
+    TColor FontColor() const { return fontColor_; }
+    void SetCaption(const QString& caption);
+    QString Caption() const { return caption_; }
+
+    // Paints the panel at once (a synchronous repaint()).
+    void PaintNow();
+
+    // Called on every mouse move over the panel when set.
+    std::function<void(Qt::KeyboardModifiers, QPoint)> OnMouseMove;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    TBevel outer_ = TBevel::Raised;
+    TBevel inner_ = TBevel::None;
+    TColor color_;
+    TColor fontColor_;
+    QString caption_;
+};
+
+// Draws a one-pixel bevel on `rect`: raised is the highlight colour at top and left and the
+// shadow colour at bottom and right, lowered the other way round. Shared by the flat controls.
+void DrawBevel(QPainter& painter, const QRect& rect, TPanel::TBevel bevel);
