@@ -1,0 +1,160 @@
+#include "page_text.h"
+
+#include <cstring>
+
+namespace titora {
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kDoctype = "<!doctype";
+
+// Whether `text` holds `word` (lower case) at `at`, ASCII letters compared without case.
+bool MatchesAt(std::string_view text, std::size_t at, std::string_view word) {
+    if (text.size() - at < word.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        const char c = text[at + i];
+        const char w = word[i];
+        if (c != w && !(w >= 'a' && w <= 'z' && c == w - ('a' - 'A'))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The offset of the first NUL byte of `bytes`, or its size when it holds none.
+std::size_t FirstNul(std::string_view bytes) {
+    if (bytes.empty()) {
+        return 0;
+    }
+    const void* nul = std::memchr(bytes.data(), '\0', bytes.size());
+    return nul == nullptr ? bytes.size()
+                          : static_cast<std::size_t>(static_cast<const char*>(nul) - bytes.data());
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
+}
+
+std::string HeadElement(std::string_view title) {
+    std::string element;
+    element.reserve(13 + title.size() + 15);
+    element.append("<head>").append(kTitleTag).append(title).append(kTitleEndTag).append("</head>");
+    return element;
+}
+
+} // namespace
+
+std::size_t FindTag(std::string_view text, std::string_view tag, std::size_t from) {
+    // Every tag begins with "<", which has no case: memchr finds the candidates.
+    const char* const data = text.data();
+    while (from < text.size()) {
+        const void* hit = std::memchr(data + from, '<', text.size() - from);
+        if (hit == nullptr) {
+            return std::string_view::npos;
+        }
+        const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - data);
+        if (MatchesAt(text, at, tag)) {
+            return at;
+        }
+        from = at + 1;
+    }
+    return std::string_view::npos;
+}
+
+std::optional<TitleSpan> FindTitle(std::string_view text) {
+    const std::size_t open = FindTag(text, kTitleTag);
+    if (open == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::size_t begin = open + kTitleTag.size();
+    const std::size_t close = FindTag(text, kTitleEndTag, begin);
+    if (close == std::string_view::npos) {
+        return TitleSpan{begin, text.size(), false};
+    }
+    return TitleSpan{begin, close, true};
+}
+
+std::string TitleOfText(std::string_view text) {
+    const std::optional<TitleSpan> span = FindTitle(text);
+    if (!span) {
+        return std::string(kUntitled);
+    }
+    return std::string(text.substr(span->begin, span->end - span->begin));
+}
+
+std::string TitleOfPageBytes(std::string_view bytes, const LeadBytes& lead) {
+    // Normalising only inserts CR and LF bytes next to CR and LF bytes, so a tag (which
+    // holds neither) is found at the same place in the bytes as in the text. The title
+    // begins after a ">", which is never part of a double-byte character here, so it
+    // normalises alone as it would within the whole text. The text ends at the first
+    // NUL: only the bytes up to the end of the title need to be free of one.
+    const std::optional<TitleSpan> span = FindTitle(bytes);
+    if (!span || FirstNul(bytes.substr(0, span->begin)) != span->begin) {
+        return std::string(kUntitled);
+    }
+    std::string_view title = bytes.substr(span->begin, span->end - span->begin);
+    title = title.substr(0, FirstNul(title));
+    return NormaliseLineBreaks(std::string(title), lead);
+}
+
+std::size_t HeadInsertionOffset(std::string_view text) {
+    const std::size_t start = MatchesAt(text, 0, kByteOrderMark) ? kByteOrderMark.size() : 0;
+    std::size_t at = start;
+    while (at < text.size() && IsBlank(text[at])) {
+        ++at;
+    }
+    if (!MatchesAt(text, at, kDoctype)) {
+        return start;
+    }
+    const std::size_t end = text.find('>', at + kDoctype.size());
+    return end == std::string_view::npos ? start : end + 1;
+}
+
+bool PutTitle(PageBuffer& buffer, std::string_view title) {
+    const std::string_view text = buffer.text();
+    if (const std::optional<TitleSpan> span = FindTitle(text)) {
+        // A title without its end would have the rest of the page taken as title and
+        // replaced: refuse rather than lose the document.
+        if (!span->closed) {
+            return false;
+        }
+        buffer.select(static_cast<std::ptrdiff_t>(span->begin),
+                      static_cast<std::ptrdiff_t>(span->end - span->begin));
+        buffer.replaceSelection(title);
+        return true;
+    }
+    if (const std::size_t head = FindTag(text, kHeadTag); head != std::string_view::npos) {
+        std::string element;
+        element.reserve(kTitleTag.size() + title.size() + kTitleEndTag.size());
+        element.append(kTitleTag).append(title).append(kTitleEndTag);
+        buffer.select(static_cast<std::ptrdiff_t>(head + kHeadTag.size()), 0);
+        buffer.replaceSelection(element);
+        return true;
+    }
+    const std::size_t html = FindTag(text, kHtmlTag);
+    const std::size_t at =
+        html != std::string_view::npos ? html + kHtmlTag.size() : HeadInsertionOffset(text);
+    buffer.select(static_cast<std::ptrdiff_t>(at), 0);
+    buffer.replaceSelection(HeadElement(title));
+    return true;
+}
+
+RetitleStatus RetitlePageBytes(std::string_view bytes, std::string_view title,
+                               const LeadBytes& lead, std::string* text) {
+    // The text ends before the first NUL, so saving it would cut the file there: a
+    // UTF-16 page or a binary file would be destroyed.
+    if (FirstNul(bytes) != bytes.size()) {
+        return RetitleStatus::kHoldsNul;
+    }
+    PageBuffer buffer;
+    buffer.load(std::string(bytes), lead);
+    if (!PutTitle(buffer, title)) {
+        return RetitleStatus::kNoEndOfTitle;
+    }
+    *text = buffer.release();
+    return RetitleStatus::kDone;
+}
+
+} // namespace titora

@@ -1,0 +1,63 @@
+// What the engine knows of HTML: four literal tags, found by a plain search that
+// ignores the letter case of ASCII letters, and where a title goes in a page text.
+#pragma once
+
+#include "line_breaks.h"
+#include "page_buffer.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace titora {
+
+inline constexpr std::string_view kTitleTag = "<title>";
+inline constexpr std::string_view kTitleEndTag = "</title>";
+inline constexpr std::string_view kHeadTag = "<head>";
+inline constexpr std::string_view kHtmlTag = "<html>";
+inline constexpr std::string_view kUntitled = "UnTitled";
+
+// The offset of the first occurrence of `tag` (given in lower case, beginning with
+// "<") at or after `from`, or npos. ASCII letters match without regard to case, which
+// is what lower-casing does to these tags in every code page. Searches in place.
+std::size_t FindTag(std::string_view text, std::string_view tag, std::size_t from = 0);
+
+// Where the title of a page text lies: from just after the first "<title>" up to the
+// first "</title>" after it, or to the end of the text when none follows (closed is
+// then false).
+struct TitleSpan {
+    std::size_t begin;
+    std::size_t end;
+    bool closed;
+};
+std::optional<TitleSpan> FindTitle(std::string_view text);
+
+// The title of a page text as ReadTitle gives it: "UnTitled" when there is no
+// "<title>".
+std::string TitleOfText(std::string_view text);
+
+// The title of a file's bytes, exactly as loading them into a page buffer and taking
+// TitleOfText would give, but normalising the line breaks of the title alone: a page
+// is read for every file listed, and most of it is never looked at.
+std::string TitleOfPageBytes(std::string_view bytes, const LeadBytes& lead);
+
+// Where a new "<head><title>...</title></head>" goes in a text holding none of
+// "<title>", "<head>" and "<html>": at the start, but after a UTF-8 byte-order mark
+// and after a "<!DOCTYPE ...>" declaration that opens the text.
+std::size_t HeadInsertionOffset(std::string_view text);
+
+// Makes `title` the title of the text in `buffer`: replaces the text between the tags,
+// or inserts a title element after the first "<head>", or a head element holding one
+// after the first "<html>" or at HeadInsertionOffset. False, with the buffer
+// unchanged, when "<title>" has no "</title>" after it.
+bool PutTitle(PageBuffer& buffer, std::string_view title);
+
+enum class RetitleStatus { kDone, kHoldsNul, kNoEndOfTitle };
+
+// WriteTitle on a file's bytes: loads them as page text and puts `title` in place.
+// On kDone `*text` is the text to save; otherwise it is left alone.
+RetitleStatus RetitlePageBytes(std::string_view bytes, std::string_view title,
+                               const LeadBytes& lead, std::string* text);
+
+} // namespace titora
