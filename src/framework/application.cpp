@@ -52,6 +52,7 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     // main form may close while another window of the program is still shown.
     setQuitOnLastWindowClosed(false);
     DefaultFamily();
+    hints_ = std::make_unique<THintManager>();
 }
 
 TApplication::~TApplication() {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "framework/hints.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QPointer>
 #include <QString>
+#include <memory>
 #include <vector>
 
 // The application object: the title, the windows it owns, the message loop and the one place
@@ -44,12 +47,16 @@ public:
     // Destroys the owned forms now (reverse order of creation). Also done by the destructor.
     void DestroyForms();
 
+    // The hint machinery: the one hint window, its class, the show-hint handler and the delays.
+    THintManager& Hints() { return *hints_; }
+
 private:
     void AddForm(QWidget* form);
 
     QString title_;
     std::vector<QPointer<QWidget>> forms_;
     QPointer<QWidget> mainForm_;
+    std::unique_ptr<THintManager> hints_; // made after the default font; outlives the forms
 };
 
 extern TApplication* Application;
