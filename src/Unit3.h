@@ -1,0 +1,95 @@
+#pragma once
+
+// The main window: a borderless, picture-skinned window with four flat buttons in a column,
+// the file list in the middle and a busy indicator over it. Dragging the picture moves the
+// window. The controls come from the window definition (Unit3.ui); this class holds the
+// behaviour: the button, picture and menu handlers and the file list commands.
+
+#include "file_list.h"
+
+#include <memory>
+#include <QPoint>
+#include <QWidget>
+
+class QAction;
+class QActionGroup;
+class QMenu;
+class TFileListModel;
+class TFileListView;
+class TFlatHint;
+class TImage;
+class TOpenDialog;
+class TPanel;
+class TSpeedButton;
+
+namespace Ui {
+class TForm1;
+}
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* owner = nullptr);
+    ~TForm1() override;
+
+    // The components of the window definition, in its order. The window owns them through
+    // Qt's parent chain.
+    TOpenDialog* OpenDialog1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* Add1 = nullptr;
+    QAction* Remove1 = nullptr;
+    QAction* ModifyTitle1 = nullptr;
+    QAction* RemoveAll1 = nullptr;
+    QActionGroup* ActionList1 = nullptr;
+    QAction* Action1 = nullptr;
+    QAction* Action2 = nullptr;
+    TPanel* Panel1 = nullptr;
+    TImage* Image1 = nullptr;
+    TFileListView* ListView = nullptr;
+    TSpeedButton* SpeedButton1 = nullptr;
+    TSpeedButton* SpeedButton2 = nullptr;
+    TSpeedButton* SpeedButton3 = nullptr;
+    TSpeedButton* SpeedButton4 = nullptr;
+    QAction* SelectAll1 = nullptr;
+    TFlatHint* FlatHint1 = nullptr;
+    TPanel* Panel2 = nullptr;
+
+    // Event handlers. None catches: a failure leaves the handler after the clean-up and is
+    // shown by the application's error box.
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void SpeedButton4Click();
+    void Image1MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, QPoint Pos);
+    void Add1Click();
+    void ModifyTitle1Click();
+    void Remove1Click();
+    void RemoveAll1Click();
+    void ListViewSelectItem(int Item, bool Selected);
+    void SelectAll1Click();
+
+    // Set by every change of a row's selected state; Title It refuses to run while false.
+    bool FileSelected() const;
+    // The rows behind ListView.
+    TFileListModel* Files() const { return files_; }
+
+    // The title engine the commands call. Tests and benchmarks put a wrapper here to watch
+    // or count the calls.
+    titora::TitleEngine Engine = titora::RealTitleEngine();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    void createComponents();
+    void connectHandlers();
+
+    std::unique_ptr<Ui::TForm1> ui_;
+    TFileListModel* files_ = nullptr;
+    // Set while the window follows the mouse because the platform refused to move it.
+    bool followingMouse_ = false;
+    QPoint grabOffset_;
+};
+
+extern TForm1* Form1;

@@ -1,0 +1,177 @@
+#include "file_list_model.h"
+
+#include <QItemSelectionModel>
+#include <QString>
+#include <utility>
+
+namespace {
+
+// Runs a clean-up on every way out of a scope: the views must hear of the rows a command
+// changed also when the engine's error ends the command half-way.
+template <class F> class Finally {
+public:
+    explicit Finally(F f) : f_(std::move(f)) {}
+    Finally(const Finally&) = delete;
+    Finally& operator=(const Finally&) = delete;
+    ~Finally() { f_(); }
+
+private:
+    F f_;
+};
+
+// Names and titles are bytes in the system's code page; only the screen needs them decoded.
+QString Show(const std::string& bytes) {
+    return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+} // namespace
+
+TFileListModel::TFileListModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+int TFileListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(files_.Count());
+}
+
+int TFileListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant TFileListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return QVariant();
+    const titora::FileRow& row = files_.Row(static_cast<std::size_t>(index.row()));
+    switch (index.column()) {
+    case NameColumn:
+        return Show(row.name);
+    case TitleColumn:
+        return row.hasSubItems ? Show(row.title) : QString();
+    case FolderColumn:
+        return row.hasSubItems ? Show(row.folder) : QString();
+    default:
+        return QVariant();
+    }
+}
+
+QVariant TFileListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QVariant();
+    switch (section) {
+    case NameColumn:
+        return QStringLiteral("File Name");
+    case TitleColumn:
+        return QStringLiteral("Title");
+    case FolderColumn:
+        return QStringLiteral("File Path");
+    default:
+        return QVariant();
+    }
+}
+
+Qt::ItemFlags TFileListModel::flags(const QModelIndex& index) const {
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+    if (index.column() == NameColumn)
+        flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+bool TFileListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || index.column() != NameColumn || role != Qt::EditRole)
+        return false;
+    const QByteArray name = value.toString().toLocal8Bit();
+    files_.SetName(static_cast<std::size_t>(index.row()), name.toStdString());
+    Q_EMIT dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+    return true;
+}
+
+void TFileListModel::AddFiles(const std::vector<std::string>& paths,
+                              const titora::TitleEngine& engine) {
+    std::vector<titora::FileRow> fresh;
+    const Finally announce([&] {
+        if (fresh.empty())
+            return;
+        const int first = rowCount();
+        beginInsertRows(QModelIndex(), first, first + static_cast<int>(fresh.size()) - 1);
+        files_.Append(std::move(fresh));
+        endInsertRows();
+    });
+    titora::AppendFileRows(paths, engine, fresh);
+}
+
+void TFileListModel::RetitleSelected(QItemSelectionModel* selection, const std::string& title,
+                                     const titora::TitleEngine& engine) {
+    TakeSelection(selection);
+    // The rows change only at the very end, in one rearrangement; the views meanwhile paint
+    // nothing, since the command handles no events.
+    beginResetModel();
+    const Finally announce([&] {
+        endResetModel();
+        RestoreSelection(selection);
+    });
+    files_.RetitleSelected(title, engine);
+}
+
+void TFileListModel::RemoveSelected(QItemSelectionModel* selection) {
+    TakeSelection(selection);
+    const std::vector<titora::FileRow>& rows = files_.Rows();
+    std::size_t first = rows.size(), last = 0, count = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (!rows[i].selected)
+            continue;
+        first = std::min(first, i);
+        last = i;
+        ++count;
+    }
+    if (count == 0)
+        return;
+    // One block of rows is an ordinary removal, which keeps the view's scroll position and
+    // current row; scattered rows would cost the view a pass over all rows per block, so
+    // they go in one reset. Either way no selected row remains.
+    if (last - first + 1 == count) {
+        beginRemoveRows(QModelIndex(), static_cast<int>(first), static_cast<int>(last));
+        files_.RemoveSelected();
+        endRemoveRows();
+        return;
+    }
+    beginResetModel();
+    files_.RemoveSelected();
+    endResetModel();
+}
+
+void TFileListModel::RemoveAll() {
+    if (files_.Count() == 0)
+        return;
+    beginResetModel();
+    files_.RemoveAll();
+    endResetModel();
+}
+
+void TFileListModel::TakeSelection(const QItemSelectionModel* selection) {
+    for (std::size_t i = 0; i < files_.Count(); ++i)
+        files_.SetSelected(i, false);
+    for (const QItemSelectionRange& range : selection->selection())
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            files_.SetSelected(static_cast<std::size_t>(row), true);
+}
+
+void TFileListModel::RestoreSelection(QItemSelectionModel* selection) const {
+    // Runs of selected rows become one range each, so that the selection model's work stays
+    // proportional to the number of runs.
+    QItemSelection runs;
+    const std::vector<titora::FileRow>& rows = files_.Rows();
+    for (std::size_t i = 0; i < rows.size();) {
+        if (!rows[i].selected) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end + 1 < rows.size() && rows[end + 1].selected)
+            ++end;
+        runs.append(QItemSelectionRange(index(static_cast<int>(i), 0),
+                                        index(static_cast<int>(end), ColumnCount - 1)));
+        i = end + 1;
+    }
+    if (!runs.isEmpty())
+        selection->select(runs, QItemSelectionModel::Select);
+}

@@ -1,0 +1,125 @@
+#include "file_list_view.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QFocusEvent>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QResizeEvent>
+#include <QScrollBar>
+
+TFileListView::TFileListView(QWidget* parent) : QTreeView(parent) {
+    setFrameShape(QFrame::NoFrame);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setExpandsOnDoubleClick(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSortingEnabled(false);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    setTextElideMode(Qt::ElideRight);
+
+    QHeaderView* columns = header();
+    columns->setSectionsClickable(false);
+    columns->setSectionsMovable(false);
+    columns->setSortIndicatorShown(false);
+    columns->setStretchLastSection(false);
+    columns->setSectionResizeMode(QHeaderView::Interactive);
+    columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+    ShowSelection(false);
+}
+
+void TFileListView::setModel(QAbstractItemModel* model) {
+    QTreeView::setModel(model);
+    AutoSizeColumns();
+}
+
+QPoint TFileListView::KeyboardPopupPoint() const {
+    const QModelIndexList rows =
+        selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
+    if (rows.isEmpty())
+        return mapToGlobal(QPoint(0, 0));
+    QModelIndex first = rows.first();
+    for (const QModelIndex& row : rows)
+        if (row.row() < first.row())
+            first = row;
+    return viewport()->mapToGlobal(visualRect(first).bottomLeft());
+}
+
+void TFileListView::resizeEvent(QResizeEvent* event) {
+    QTreeView::resizeEvent(event);
+    AutoSizeColumns();
+}
+
+void TFileListView::focusInEvent(QFocusEvent* event) {
+    ShowSelection(true);
+    QTreeView::focusInEvent(event);
+}
+
+void TFileListView::focusOutEvent(QFocusEvent* event) {
+    // A pop-up menu opened over the list takes the focus only for its own time; the list
+    // still counts as focused, as it did on the original platform.
+    if (event->reason() != Qt::PopupFocusReason)
+        ShowSelection(false);
+    QTreeView::focusOutEvent(event);
+}
+
+void TFileListView::keyPressEvent(QKeyEvent* event) {
+    const bool menuKey = event->key() == Qt::Key_Menu;
+    const bool shiftF10 = event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
+    if (menuKey || shiftF10) {
+        event->accept();
+        Popup(KeyboardPopupPoint());
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+void TFileListView::contextMenuEvent(QContextMenuEvent* event) {
+    event->accept();
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        Popup(event->globalPos());
+        return;
+    }
+    Popup(KeyboardPopupPoint());
+}
+
+void TFileListView::AutoSizeColumns() {
+    if (!model())
+        return;
+    const int columns = header()->count();
+    if (columns == 0)
+        return;
+    // The width is taken as the list had it when it was laid out, without a vertical scroll
+    // bar that may have come up since: the columns do not shrink when one appears.
+    const int client = contentsRect().width();
+    const int each = client / columns;
+    for (int column = 0; column < columns; ++column)
+        header()->resizeSection(column, column == 0 ? each + client % columns : each);
+}
+
+void TFileListView::ShowSelection(bool show) {
+    // Without the focus the selected rows look like any other row; the selection itself
+    // stays and shows again when the focus comes back.
+    QPalette colours = palette();
+    const QPalette standard = QApplication::palette(this);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        colours.setBrush(group, QPalette::Highlight,
+                         show ? standard.brush(group, QPalette::Highlight)
+                              : standard.brush(group, QPalette::Base));
+        colours.setBrush(group, QPalette::HighlightedText,
+                         show ? standard.brush(group, QPalette::HighlightedText)
+                              : standard.brush(group, QPalette::Text));
+    }
+    setPalette(colours);
+}
+
+void TFileListView::Popup(const QPoint& globalPos) {
+    if (popupMenu_)
+        popupMenu_->popup(globalPos);
+}

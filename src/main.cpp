@@ -1,0 +1,13 @@
+// Titora's entry: the application object, its title, the two windows, the message loop.
+#include "framework/application.h"
+#include "Unit2.h"
+#include "Unit3.h"
+
+int main(int argc, char* argv[]) {
+    TApplication application(argc, argv);
+    Application->Initialize();
+    Application->SetTitle(QStringLiteral("Titora"));
+    Application->CreateForm(Form1);
+    Application->CreateForm(AboutBox);
+    return Application->Run();
+}
