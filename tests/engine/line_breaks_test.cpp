@@ -1,0 +1,127 @@
+#include "line_breaks.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+namespace titora {
+namespace {
+
+struct NormaliseCase {
+    const char* name;
+    unsigned codePage;
+    std::string in;
+    std::string out;
+};
+
+std::ostream& operator<<(std::ostream& o, const NormaliseCase& c) {
+    return o << c.name;
+}
+
+class NormaliseTable : public testing::TestWithParam<NormaliseCase> {};
+
+TEST_P(NormaliseTable, GivesTheTextOfTheTable) {
+    const NormaliseCase& c = GetParam();
+    EXPECT_EQ(NormaliseLineBreaks(c.in, LeadBytes::ForCodePage(c.codePage)), c.out);
+}
+
+using namespace std::string_literals;
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, NormaliseTable,
+    testing::Values(NormaliseCase{"CrLfStays", 0, "a\r\nb", "a\r\nb"},
+                    NormaliseCase{"LfAlone", 0, "a\nb\n", "a\r\nb\r\n"},
+                    NormaliseCase{"CrAlone", 0, "a\rb\r", "a\r\nb\r\n"},
+                    NormaliseCase{"LfCrIsTwoBreaks", 0, "a\n\rb", "a\r\n\r\nb"},
+                    NormaliseCase{"CrCrLfIsTwoBreaks", 0, "a\r\r\nb", "a\r\n\r\nb"},
+                    NormaliseCase{"OnlyBreaks", 0, "\n\n\r", "\r\n\r\n\r\n"},
+                    NormaliseCase{"Empty", 0, "", ""},
+                    NormaliseCase{"Utf8HasNoLeadBytes", 65001, "\x81\n\xE3\x81\r",
+                                  "\x81\r\n\xE3\x81\r\n"},
+                    NormaliseCase{"ShiftJisLeadKeepsLf", 932, "\x81\nx\n", "\x81\nx\r\n"},
+                    NormaliseCase{"ShiftJisLeadKeepsCr", 932, "\x9F\r\n", "\x9F\r\r\n"},
+                    NormaliseCase{"ShiftJisUpperRange", 932, "\xFC\n\xA0\n", "\xFC\n\xA0\r\n"},
+                    NormaliseCase{"ShiftJisNotLeadAfterRange", 932, "\xFD\n", "\xFD\r\n"},
+                    NormaliseCase{"LeadPairsWithLead", 932, "\x81\x81\n", "\x81\x81\r\n"},
+                    NormaliseCase{"LeadAtEnd", 936, "a\n\x81", "a\r\n\x81"},
+                    NormaliseCase{"GbkLead", 936, "\xFE\n", "\xFE\n"},
+                    NormaliseCase{"KoreanLead", 949, "\x81\r\x80\r", "\x81\r\x80\r\n"},
+                    NormaliseCase{"Big5Lead", 950, "\xA4\n\n", "\xA4\n\r\n"},
+                    NormaliseCase{"Big5NotLead", 950, "\x80\n\xFF\n", "\x80\r\n\xFF\r\n"}),
+    [](const testing::TestParamInfo<NormaliseCase>& info) { return info.param.name; });
+
+TEST(LeadBytes, RangesOfTheDoubleByteCodePages) {
+    const LeadBytes sjis = LeadBytes::ForCodePage(932);
+    EXPECT_FALSE(sjis.isLead(0x80));
+    EXPECT_TRUE(sjis.isLead(0x81));
+    EXPECT_TRUE(sjis.isLead(0x9F));
+    EXPECT_FALSE(sjis.isLead(0xA0));
+    EXPECT_TRUE(sjis.isLead(0xE0));
+    EXPECT_TRUE(sjis.isLead(0xFC));
+    EXPECT_FALSE(sjis.isLead(0xFD));
+    for (unsigned cp : {936u, 949u, 950u}) {
+        const LeadBytes lead = LeadBytes::ForCodePage(cp);
+        EXPECT_FALSE(lead.isLead(0x80)) << cp;
+        EXPECT_TRUE(lead.isLead(0x81)) << cp;
+        EXPECT_TRUE(lead.isLead(0xFE)) << cp;
+        EXPECT_FALSE(lead.isLead(0xFF)) << cp;
+    }
+    for (unsigned cp : {0u, 1252u, 65001u}) {
+        EXPECT_FALSE(LeadBytes::ForCodePage(cp).any()) << cp;
+    }
+}
+
+// The plain byte-by-byte reading of the table, to hold the fast scan against.
+std::string Reference(const std::string& in, const LeadBytes& lead) {
+    std::string out;
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(in[i]);
+        if (lead.isLead(c) && i + 1 < in.size()) {
+            out += in[i];
+            out += in[++i];
+        } else if (c == '\r' && i + 1 < in.size() && in[i + 1] == '\n') {
+            out += "\r\n";
+            ++i;
+        } else if (c == '\r' || c == '\n') {
+            out += "\r\n";
+        } else {
+            out += in[i];
+        }
+    }
+    return out;
+}
+
+TEST(NormaliseLineBreaks, AgreesWithTheTableOnRandomText) {
+    // Breaks at every distance from the sixteen-byte blocks of the fast scan.
+    std::mt19937 random(7);
+    const char alphabet[] = {'\r', '\n', 'a', '<', '\x81', '\xE0'};
+    for (unsigned cp : {0u, 932u, 936u}) {
+        const LeadBytes lead = LeadBytes::ForCodePage(cp);
+        for (int round = 0; round < 2000; ++round) {
+            std::string in(random() % 70, 'x');
+            for (char& c : in) {
+                if (random() % 4 == 0) {
+                    c = alphabet[random() % sizeof alphabet];
+                }
+            }
+            ASSERT_EQ(NormaliseLineBreaks(in, lead), Reference(in, lead)) << cp << " " << in;
+        }
+    }
+}
+
+TEST(FindLineBreakByte, FindsTheFirstBreakAtEveryPlace) {
+    for (std::size_t at = 0; at < 40; ++at) {
+        std::string text(40, 'x');
+        text[at] = (at % 2 == 0) ? '\r' : '\n';
+        if (at + 3 < text.size()) {
+            text[at + 3] = '\n';
+        }
+        EXPECT_EQ(FindLineBreakByte(text.data(), text.data() + text.size()), text.data() + at);
+    }
+    const std::string none(33, 'y');
+    EXPECT_EQ(FindLineBreakByte(none.data(), none.data() + none.size()), none.data() + none.size());
+}
+
+} // namespace
+} // namespace titora

@@ -1,0 +1,180 @@
+#include "page_text.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+namespace titora {
+namespace {
+
+using namespace std::string_literals;
+
+TEST(FindTag, MatchesLettersWithoutCaseAndNothingElse) {
+    EXPECT_EQ(FindTag("ab<TiTlE>", kTitleTag), 2u);
+    EXPECT_EQ(FindTag("<title <title>", kTitleTag), 7u);
+    EXPECT_EQ(FindTag("<title>x</TITLE>", kTitleEndTag, 7), 8u);
+    EXPECT_EQ(FindTag("<title>", kTitleTag, 1), std::string_view::npos);
+    EXPECT_EQ(FindTag("<title", kTitleTag), std::string_view::npos);
+    EXPECT_EQ(FindTag("", kTitleTag), std::string_view::npos);
+    // Only letters fold: a byte 0x20 below ">" or "/" is not that character.
+    EXPECT_EQ(FindTag("<HEAD>", kHeadTag), 0u);
+    EXPECT_EQ(FindTag("<head\x1E", kHeadTag), std::string_view::npos);
+    EXPECT_EQ(FindTag("<\x0Ftitle>", kTitleEndTag), std::string_view::npos);
+}
+
+struct ReadCase {
+    const char* name;
+    std::string bytes;
+    std::string title;
+};
+
+std::ostream& operator<<(std::ostream& o, const ReadCase& c) {
+    return o << c.name;
+}
+
+class ReadTitleOf : public testing::TestWithParam<ReadCase> {};
+
+TEST_P(ReadTitleOf, GivesTheTitleAsLoaded) {
+    EXPECT_EQ(TitleOfPageBytes(GetParam().bytes, LeadBytes()), GetParam().title);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, ReadTitleOf,
+    testing::Values(ReadCase{"Plain", "<html><head><title>Shop</title></head>", "Shop"},
+                    ReadCase{"Capitals", "<HEAD><TITLE>Shop</TITLE>", "Shop"},
+                    ReadCase{"MixedCase", "<tItLe>A b</TiTlE>", "A b"},
+                    ReadCase{"AttributeNotRecognised", "<title lang=en>Shop</title>", "UnTitled"},
+                    ReadCase{"BlankNotRecognised", "<title >Shop</title>", "UnTitled"},
+                    ReadCase{"EmptyElement", "<title></title>", ""},
+                    ReadCase{"TwoElementsFirstWins", "<title>One</title><title>Two</title>", "One"},
+                    ReadCase{"InCommentFirst", "<!-- <title>old</title> --><title>real</title>",
+                             "old"},
+                    ReadCase{"SpansLines", "<title>a\nb\r\nc\rd</title>", "a\r\nb\r\nc\r\nd"},
+                    ReadCase{"BlanksAndReferencesKept", "<title>  Fish &amp; Chips </title>",
+                             "  Fish &amp; Chips "},
+                    ReadCase{"EmptyFile", "", "UnTitled"},
+                    ReadCase{"NulBeforeTitle", "ab\0<title>x</title>"s, "UnTitled"},
+                    ReadCase{"Utf16", "<\0t\0i\0t\0l\0e\0>\0"s, "UnTitled"},
+                    ReadCase{"NulInsideTitle", "<title>ab\0cd</title>"s, "ab"},
+                    ReadCase{"NulAfterTitle", "<title>ab</title>\0"s, "ab"},
+                    ReadCase{"UnclosedRunsToTheEnd", "<title>rest\nof page", "rest\r\nof page"},
+                    ReadCase{"CloseBeforeOpen", "</title><title>x</title>", "x"},
+                    ReadCase{"CloseBeforeOpenOnly", "</title><title>x\n", "x\r\n"},
+                    ReadCase{"ByteOrderMarkIsText", "\xEF\xBB\xBF<title>\xEF\xBB\xBFx</title>",
+                             "\xEF\xBB\xBFx"}),
+    [](const testing::TestParamInfo<ReadCase>& info) { return info.param.name; });
+
+TEST(TitleOfPageBytes, EqualsLoadingTheWholeTextFirst) {
+    // Reading normalises only the title: it must give what the whole loaded text gives,
+    // in every code page, whatever surrounds the tags.
+    const char* pieces[] = {"<title>", "</TITLE>", "\r", "\n", "\0", "\x81", "\xE0", "a", ">"};
+    std::mt19937 random(11);
+    for (unsigned cp : {0u, 932u, 950u}) {
+        const LeadBytes lead = LeadBytes::ForCodePage(cp);
+        for (int round = 0; round < 3000; ++round) {
+            std::string bytes;
+            for (int i = random() % 12; i > 0; --i) {
+                const char* piece = pieces[random() % std::size(pieces)];
+                bytes.append(piece, *piece == '\0' ? 1 : std::char_traits<char>::length(piece));
+            }
+            PageBuffer buffer;
+            buffer.load(bytes, lead);
+            ASSERT_EQ(TitleOfPageBytes(bytes, lead), TitleOfText(buffer.text())) << cp;
+        }
+    }
+}
+
+struct HeadCase {
+    std::string text;
+    std::size_t offset;
+};
+
+class HeadInsertion : public testing::TestWithParam<HeadCase> {};
+
+TEST_P(HeadInsertion, GoesAfterMarkAndDoctype) {
+    EXPECT_EQ(HeadInsertionOffset(GetParam().text), GetParam().offset) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, HeadInsertion,
+    testing::Values(HeadCase{"", 0}, HeadCase{"plain text", 0}, HeadCase{"\xEF\xBB\xBFtext", 3},
+                    HeadCase{"\xEF\xBB", 0}, HeadCase{"<!DOCTYPE html>\r\n<p>", 15},
+                    HeadCase{"<!doctype html><p>", 15}, HeadCase{" \r\n\t<!DocType x>", 16},
+                    HeadCase{"\xEF\xBB\xBF\r\n<!DOCTYPE html>x", 20},
+                    HeadCase{"<!DOCTYPE unfinished", 0}, HeadCase{"\xEF\xBB\xBF<!DOCTYPE", 3},
+                    HeadCase{"<p><!DOCTYPE html>", 0}, HeadCase{"x <!DOCTYPE html>", 0}));
+
+struct WriteCase {
+    const char* name;
+    std::string bytes;
+    std::string title;
+    std::string text;
+};
+
+std::ostream& operator<<(std::ostream& o, const WriteCase& c) {
+    return o << c.name;
+}
+
+class RetitleBytes : public testing::TestWithParam<WriteCase> {};
+
+TEST_P(RetitleBytes, ChangesTheTitleAndTheBreaksOnly) {
+    std::string text;
+    ASSERT_EQ(RetitlePageBytes(GetParam().bytes, GetParam().title, LeadBytes(), &text),
+              RetitleStatus::kDone);
+    EXPECT_EQ(text, GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, RetitleBytes,
+    testing::Values(
+        WriteCase{"Replace", "<title>old</title>", "new", "<title>new</title>"},
+        WriteCase{"TagsKeepTheirCase", "<TITLE>old</tItLe>", "new", "<TITLE>new</tItLe>"},
+        WriteCase{"EmptyElementFilled", "<title></title>", "new", "<title>new</title>"},
+        WriteCase{"SecondElementUntouched", "<title>a</title><title>b</title>", "n",
+                  "<title>n</title><title>b</title>"},
+        WriteCase{"FirstTagInComment", "<!--<title>c</title>--><title>r</title>", "n",
+                  "<!--<title>n</title>--><title>r</title>"},
+        WriteCase{"MultiLineReplacedWhole", "<title>a\nb</title>\n", "n", "<title>n</title>\r\n"},
+        WriteCase{"LfBecomesCrLf", "<html>\n<title>a</title>\n<p>\n", "b",
+                  "<html>\r\n<title>b</title>\r\n<p>\r\n"},
+        WriteCase{"NoBreakAddedAtTheEnd", "<title>a</title>\n<p>end", "b",
+                  "<title>b</title>\r\n<p>end"},
+        WriteCase{"TitleWrittenUnchanged", "<title>a</title>", "Fish & <Chips> \"x\"",
+                  "<title>Fish & <Chips> \"x\"</title>"},
+        WriteCase{"TitleHoldingEndTag", "<title>a</title>", "x</title>y",
+                  "<title>x</title>y</title>"},
+        WriteCase{"TitleBreaksGoInAsGiven", "<title>a</title>", "1\n2", "<title>1\n2</title>"},
+        WriteCase{"AfterCapitalHead", "<html><HEAD></HEAD>", "t",
+                  "<html><HEAD><title>t</title></HEAD>"},
+        WriteCase{"AttributeTitleKept", "<head><title lang=en>old</title>", "t",
+                  "<head><title>t</title><title lang=en>old</title>"},
+        WriteCase{"AfterHtml", "<!DOCTYPE html>\n<HTML><body>", "t",
+                  "<!DOCTYPE html>\r\n<HTML><head><title>t</title></head><body>"},
+        WriteCase{"EmptyTitleInserted", "<head>", "", "<head><title></title>"},
+        WriteCase{"EmptyFile", "", "t", "<head><title>t</title></head>"},
+        WriteCase{"NoTagsAtStart", "hello\nworld", "t",
+                  "<head><title>t</title></head>hello\r\nworld"},
+        WriteCase{"NoTagsAfterMark", "\xEF\xBB\xBFhello", "t",
+                  "\xEF\xBB\xBF<head><title>t</title></head>hello"},
+        WriteCase{"NoTagsAfterDoctype", "<!DOCTYPE html>\n<p>x", "t",
+                  "<!DOCTYPE html><head><title>t</title></head>\r\n<p>x"},
+        WriteCase{"CloseBeforeOpenAndAfter", "</title><title>a</title>", "b",
+                  "</title><title>b</title>"}),
+    [](const testing::TestParamInfo<WriteCase>& info) { return info.param.name; });
+
+TEST(RetitlePageBytes, RefusesWhatWouldLoseTheDocument) {
+    std::string text = "untouched";
+    EXPECT_EQ(RetitlePageBytes("<title>open\n<p>body", "t", LeadBytes(), &text),
+              RetitleStatus::kNoEndOfTitle);
+    EXPECT_EQ(RetitlePageBytes("</title><title>open", "t", LeadBytes(), &text),
+              RetitleStatus::kNoEndOfTitle);
+    EXPECT_EQ(RetitlePageBytes("<title>a</title>\0tail"s, "t", LeadBytes(), &text),
+              RetitleStatus::kHoldsNul);
+    EXPECT_EQ(RetitlePageBytes("\xFF\xFE<\0h\0"s, "t", LeadBytes(), &text),
+              RetitleStatus::kHoldsNul);
+    EXPECT_EQ(text, "untouched");
+}
+
+} // namespace
+} // namespace titora

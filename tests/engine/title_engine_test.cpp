@@ -1,0 +1,187 @@
+// ReadTitle and WriteTitle on real files: what they accept, what they refuse, and
+// that a refusal leaves the file as it was.
+#include "title_engine.h"
+
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+
+namespace titora {
+namespace {
+
+using namespace std::string_literals;
+using test::Failure;
+using test::Outcome;
+using test::Result;
+
+class TitleEngine : public testing::Test {
+protected:
+    test::ScratchFolder folder;
+    std::string page = folder / "page.html";
+
+    Outcome Read(const std::string& path) {
+        return test::Run([&] { return ReadTitle(path); });
+    }
+    Outcome Write(const std::string& path, const std::string& title) {
+        return test::Run([&] {
+            WriteTitle(path, title);
+            return std::string("written");
+        });
+    }
+};
+
+TEST_F(TitleEngine, WritesThenReadsBack) {
+    test::WriteBytes(page, "<html>\n<head>\n<Title>Old</Title>\n</head>\n<body>x</body>");
+    EXPECT_EQ(Read(page), Result("Old"));
+    EXPECT_EQ(Write(page, "New & \"improved\""), Result("written"));
+    EXPECT_EQ(test::ReadBytes(page), "<html>\r\n<head>\r\n<Title>New & \"improved\"</Title>\r\n"
+                                     "</head>\r\n<body>x</body>");
+    EXPECT_EQ(Read(page), Result("New & \"improved\""));
+    EXPECT_EQ(folder.names(), std::set<std::string>{"page.html"});
+}
+
+TEST_F(TitleEngine, MissingFileFailsWithThePathAsGiven) {
+    for (const std::string& path : {folder / "missing.html", "no/such/dir/page.htm"s, ""s}) {
+        EXPECT_EQ(Read(path), Failure("Cannot open file " + path));
+        EXPECT_EQ(Write(path, "t"), Failure("Cannot open file " + path));
+    }
+    EXPECT_EQ(folder.names(), std::set<std::string>{});
+}
+
+TEST_F(TitleEngine, OnlyRegularFilesArePages) {
+    const std::string fifo = folder / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+    const std::string socketPath = folder / "socket";
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    socketPath.copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+
+    // In a child with an alarm: a FIFO without a writer must not hold the call.
+    for (const std::string& path : {folder.path(), fifo, socketPath, "/dev/null"s}) {
+        const auto limited = [] { ::alarm(20); };
+        EXPECT_EQ(test::RunInChild([&] { return ReadTitle(path); }, false, limited),
+                  Failure("Cannot open file " + path));
+        EXPECT_EQ(test::RunInChild(
+                      [&] {
+                          WriteTitle(path, "t");
+                          return std::string("written");
+                      },
+                      false, limited),
+                  Failure("Cannot open file " + path));
+    }
+    ::close(sock);
+}
+
+TEST_F(TitleEngine, RefusalsLeaveTheFileUntouched) {
+    struct Refused {
+        std::string bytes;
+        std::string message;
+    };
+    const Refused cases[] = {
+        {"<title>a</title>\0tail"s,
+         "Cannot write a title into " + page + ": the file holds a NUL byte"},
+        {"\xFF\xFE<\0t\0"s, "Cannot write a title into " + page + ": the file holds a NUL byte"},
+        {"<head><title>no end\n<body>text", "Cannot find the end of the title in " + page},
+    };
+    for (const Refused& c : cases) {
+        test::WriteBytes(page, c.bytes);
+        EXPECT_EQ(Write(page, "t"), Failure(c.message));
+        EXPECT_EQ(test::ReadBytes(page), c.bytes);
+    }
+    EXPECT_EQ(folder.names(), std::set<std::string>{"page.html"});
+}
+
+TEST_F(TitleEngine, ReadOnlyFileIsReadButNotWritten) {
+    // No write bit for the owner is the read-only attribute: it binds root as well.
+    const std::string bytes = "<title>keep</title>\n";
+    test::WriteBytes(page, bytes, 0444);
+    EXPECT_EQ(Read(page), Result("keep"));
+    EXPECT_EQ(Write(page, "t"), Failure("Cannot create file " + page));
+    EXPECT_EQ(Write(page, "keep"), Failure("Cannot create file " + page));
+    EXPECT_EQ(test::ReadBytes(page), bytes);
+    EXPECT_EQ(folder.names(), std::set<std::string>{"page.html"});
+}
+
+TEST_F(TitleEngine, PermissionsThatRootWouldBypass) {
+    if (!test::IsRoot()) {
+        GTEST_SKIP() << "needs root to make files another user cannot open";
+    }
+    const std::string bytes = "<title>root's</title>";
+    const std::string unreadable = folder / "unreadable.html";
+    test::WriteBytes(page, bytes, 0644);
+    test::WriteBytes(unreadable, bytes, 0600);
+    const auto read = [](const std::string& path) {
+        return test::RunInChild([&] { return ReadTitle(path); }, true);
+    };
+    const auto write = [](const std::string& path) {
+        return test::RunInChild(
+            [&] {
+                WriteTitle(path, "t");
+                return std::string("written");
+            },
+            true);
+    };
+    EXPECT_EQ(read(page), Result("root's"));
+    EXPECT_EQ(write(page), Failure("Cannot create file " + page));
+    EXPECT_EQ(read(unreadable), Failure("Cannot open file " + unreadable));
+    EXPECT_EQ(write(unreadable), Failure("Cannot open file " + unreadable));
+    EXPECT_EQ(test::ReadBytes(page), bytes);
+    EXPECT_EQ(test::ReadBytes(unreadable), bytes);
+}
+
+TEST_F(TitleEngine, SameTextIsNotWrittenAgain) {
+    test::WriteBytes(page, "<title>same</title>\r\n");
+    const struct stat before = test::StatOf(page);
+    ::usleep(20000);
+    EXPECT_EQ(Write(page, "same"), Result("written"));
+    const struct stat after = test::StatOf(page);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+    EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+#define TITORA_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TITORA_UNDER_ASAN 1
+#endif
+#endif
+
+TEST_F(TitleEngine, TextTooLargeForMemory) {
+#ifdef TITORA_UNDER_ASAN
+    GTEST_SKIP() << "AddressSanitizer reports a failed allocation instead of throwing";
+#else
+    // A sparse file far larger than the address space the child may use.
+    const int fd = ::open(page.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    const bool sized = ::ftruncate(fd, off_t{1} << 40) == 0;
+    ::close(fd);
+    if (!sized) {
+        GTEST_SKIP() << "the file system cannot hold a sparse file of 1 TB";
+    }
+    const auto limitMemory = [] {
+        const rlimit limit{rlim_t{1} << 32, rlim_t{1} << 32};
+        ::setrlimit(RLIMIT_AS, &limit);
+    };
+    EXPECT_EQ(test::RunInChild([&] { return ReadTitle(page); }, false, limitMemory),
+              Failure("Text exceeds memo capacity"));
+    EXPECT_EQ(test::RunInChild(
+                  [&] {
+                      WriteTitle(page, "t");
+                      return std::string("written");
+                  },
+                  false, limitMemory),
+              Failure("Text exceeds memo capacity"));
+#endif
+}
+
+} // namespace
+} // namespace titora
