@@ -9,6 +9,12 @@
 // ---------------------------------------------------------------------------------------------
 // TFlatHint
 
+namespace {
+// The component whose installation is in force: the last one created. Destroying an older one
+// must not take the hint window away from the newer.
+TFlatHint* Installed = nullptr;
+} // namespace
+
 TFlatHint::TFlatHint(QObject* AOwner) : QObject(AOwner), FFont(DefaultFont()) {
     // Without our application object there is no hint machinery to install into (a test or a
     // tool holding the component as plain settings); the component then only holds settings.
@@ -27,11 +33,15 @@ TFlatHint::TFlatHint(QObject* AOwner) : QObject(AOwner), FFont(DefaultFont()) {
     Hints.SetHintShortPause(25);
     Hints.SetHintPause(500);
     Hints.SetHintHidePause(5000);
+    Installed = this;
 }
 
 TFlatHint::~TFlatHint() {
     // The handler installed above calls into this object and the window reads its settings,
     // so the framework's defaults come back rather than leaving either pointing at nothing.
+    if (Installed != this)
+        return;
+    Installed = nullptr;
     if (!FHints)
         return;
     FHints->SetOnShowHint(nullptr);

@@ -27,8 +27,9 @@ public:
     // Installs TFlatHintWindow as the application's hint window class, re-creates the hint
     // window, takes over the show-hint handler and sets the hint delays (25, 500, 5000 ms).
     explicit TFlatHint(QObject* AOwner);
-    // Puts back the framework's default hint window class and an empty show-hint handler, so
-    // that no hint window is left reading settings from a component that is gone.
+    // When this is the component whose installation is in force (the last one created), puts
+    // back the framework's default hint window class and an empty show-hint handler, so that
+    // no handler is left calling into a component that is gone.
     ~TFlatHint() override;
 
     TColor ColorBackground() const { return FColorBackground; }

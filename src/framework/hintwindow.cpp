@@ -51,12 +51,12 @@ void THintWindow::ShowHintAt(const QRect& HintRect, const QString& HintText) {
 void THintWindow::ShowNoActivate(const QPoint& Pos) {
     CreateHandle();
     move(Pos);
-    if (isVisible()) {
-        update();
-    } else {
-        show();
+    if (!isVisible()) {
+        show(); // a newly shown stays-on-top tool-tip window opens above all others
+        return;
     }
-    raise();
+    update();
+    raise(); // back on top, should another window have come over it meanwhile
 }
 
 void THintWindow::PaintHint() {
