@@ -1,0 +1,135 @@
+// Fuzzes the engine's text functions on bytes: line-break normalisation, the tag
+// search, reading a title and putting one in place.
+//
+// An input is: one byte choosing the code page, one byte giving the length of the
+// title, the title, then the page's bytes.
+#include "line_breaks.h"
+#include "page_buffer.h"
+#include "page_text.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+using namespace titora;
+
+void Check(bool condition, const char* what) {
+    if (!condition) {
+        std::fprintf(stderr, "property broken: %s\n", what);
+        std::abort();
+    }
+}
+
+std::string WithoutBreaks(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        if (c != '\r' && c != '\n') {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// The plain search: a lower-cased copy of the text, letters only.
+std::size_t NaiveFind(std::string_view text, std::string_view tag, std::size_t from) {
+    std::string lower(text);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c + ('a' - 'A'));
+        }
+    }
+    return lower.find(tag, from);
+}
+
+void CheckSearch(std::string_view text) {
+    for (std::string_view tag : {kTitleTag, kTitleEndTag, kHeadTag, kHtmlTag}) {
+        Check(FindTag(text, tag) == NaiveFind(text, tag, 0), "tag search");
+        Check(FindTag(text, tag, 3) == NaiveFind(text, tag, 3), "tag search from an offset");
+    }
+}
+
+void CheckNormalised(std::string_view bytes, const std::string& text, const LeadBytes& lead) {
+    Check(WithoutBreaks(text) == WithoutBreaks(bytes), "normalising changes only breaks");
+    if (lead.any()) {
+        return;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            Check(i + 1 < text.size() && text[i + 1] == '\n', "every CR is followed by LF");
+        }
+        if (text[i] == '\n') {
+            Check(i > 0 && text[i - 1] == '\r', "every LF follows a CR");
+        }
+    }
+    Check(NormaliseLineBreaks(text, lead) == text, "normalising twice changes nothing");
+}
+
+// What putting `title` into page text `text` must give, from the rules for where a
+// title goes.
+std::string Expected(const std::string& text, const std::string& title) {
+    if (const auto span = FindTitle(text)) {
+        return text.substr(0, span->begin) + title + text.substr(span->end);
+    }
+    const std::string element = "<title>" + title + "</title>";
+    const std::size_t head = FindTag(text, kHeadTag);
+    if (head != std::string::npos) {
+        return text.substr(0, head + 6) + element + text.substr(head + 6);
+    }
+    const std::size_t html = FindTag(text, kHtmlTag);
+    const std::size_t at = html != std::string::npos ? html + 6 : HeadInsertionOffset(text);
+    return text.substr(0, at) + "<head>" + element + "</head>" + text.substr(at);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 2) {
+        return 0;
+    }
+    static const unsigned kCodePages[] = {0, 65001, 932, 936, 949, 950};
+    const LeadBytes lead = LeadBytes::ForCodePage(kCodePages[data[0] % 6]);
+    const std::size_t titleLength = std::min<std::size_t>(data[1], size - 2);
+    const char* chars = reinterpret_cast<const char*>(data + 2);
+    // A title comes from an edit box: it holds no NUL byte.
+    std::string title(chars, titleLength);
+    title.erase(std::remove(title.begin(), title.end(), '\0'), title.end());
+    const std::string bytes(chars + titleLength, size - 2 - titleLength);
+
+    PageBuffer buffer;
+    buffer.load(bytes, lead);
+    const std::string text = buffer.text();
+    CheckNormalised(bytes.substr(0, bytes.find('\0')), text, lead);
+    CheckSearch(text);
+    Check(TitleOfPageBytes(bytes, lead) == TitleOfText(text), "reading gives the loaded title");
+
+    std::string written;
+    const RetitleStatus status = RetitlePageBytes(bytes, title, lead, &written);
+    if (bytes.find('\0') != std::string::npos) {
+        Check(status == RetitleStatus::kHoldsNul, "a NUL byte is refused");
+        return 0;
+    }
+    const auto span = FindTitle(text);
+    if (span && !span->closed) {
+        Check(status == RetitleStatus::kNoEndOfTitle, "an unclosed title is refused");
+        return 0;
+    }
+    Check(status == RetitleStatus::kDone, "a page is retitled");
+    Check(written == Expected(text, title), "outside the title only breaks change");
+
+    // Read back: the title as loaded, up to a "</title>" it may itself hold.
+    const std::string loadedTitle = NormaliseLineBreaks(title, lead);
+    const std::string readBack = TitleOfPageBytes(written, lead);
+    Check(readBack == loadedTitle.substr(0, FindTag(loadedTitle, kTitleEndTag)),
+          "a written title reads back");
+    Check(FindTag(readBack, kTitleEndTag) == std::string::npos,
+          "a title read back holds no end tag");
+    if (loadedTitle.find_first_of("\r\n") == std::string::npos) {
+        Check(readBack.find_first_of("\r\n") == std::string::npos, "a one-line title stays one");
+    }
+    return 0;
+}
