@@ -2,11 +2,11 @@
 
 #include "framework/hints.h"
 
+#include <memory>
 #include <QApplication>
 #include <QFont>
 #include <QPointer>
 #include <QString>
-#include <memory>
 #include <vector>
 
 // The application object: the title, the windows it owns, the message loop and the one place

@@ -1,7 +1,9 @@
 #include "framework/opendialog.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -32,43 +34,105 @@ public:
         if (open_) {
             open_->installEventFilter(this);
         }
+        if (edit_) {
+            // Runs after Qt's own reaction to the same change, which may have left the button
+            // disabled without a change of state for the event filter to see.
+            connect(edit_, &QLineEdit::textChanged, this, [this] { KeepUsable(); });
+        }
+    }
+
+    // Selects the file type at `index` as if the user had chosen it. QFileDialog's
+    // selectNameFilter() cannot find a type whose pattern part is hidden (it looks for the
+    // first pattern among the shown texts), so the type box is set directly.
+    void SelectFileType(int index) {
+        auto* combo = findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        if (!combo || index < 0 || index >= combo->count()) {
+            return;
+        }
+        combo->setCurrentIndex(index);
+        Q_EMIT combo->activated(index);
+    }
+
+    // The index of the selected file type, or -1. Read from the type box, as
+    // selectedNameFilter() answers the shown text when the patterns are hidden.
+    int SelectedFileType() const {
+        const auto* combo = findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        return combo ? combo->currentIndex() : -1;
     }
 
     QStringList Chosen() const { return chosen_; }
 
+    // The names in the name box as full paths, in their order. The box holds what the user
+    // confirms: one name, or several each in double quotes; choosing files in the view writes
+    // their names there too. Qt's selectedFiles() prefers the view's selection, which cannot
+    // hold a missing file, so the box is read here the way Qt reads it.
+    QStringList TypedFiles() const {
+        if (!edit_) {
+            return {};
+        }
+        const QString text = edit_->text();
+        QStringList names;
+        if (!text.contains(QLatin1Char('"'))) {
+            names << text;
+        } else {
+            const QStringList tokens = text.split(QLatin1Char('"'));
+            for (int i = 1; i < tokens.size(); i += 2) {
+                names << tokens[i];
+            }
+        }
+        QStringList files;
+        const QDir folder = directory();
+        for (QString name : names) {
+            if (name.trimmed().isEmpty()) {
+                continue;
+            }
+            if (name == QLatin1String("~") || name.startsWith(QLatin1String("~/"))) {
+                name = QDir::homePath() + name.mid(1);
+            }
+            files << folder.absoluteFilePath(name);
+        }
+        return files;
+    }
+
     void accept() override {
-        const QStringList files = selectedFiles();
+        QStringList files = TypedFiles();
+        if (files.isEmpty()) {
+            files = selectedFiles();
+        }
         if (files.isEmpty()) {
             return;
         }
-        // A typed folder or existing files go the usual way: Qt opens the folder, or accepts.
-        bool allExist = true;
+        // A typed folder is opened, as Qt's own dialog does.
         for (const QString& file : files) {
-            const QFileInfo info(file);
-            if (info.isDir()) {
-                QFileDialog::accept();
+            if (QFileInfo(file).isDir()) {
+                setDirectory(file);
+                if (edit_) {
+                    edit_->clear();
+                }
                 return;
             }
-            allExist = allExist && info.exists();
         }
         chosen_ = files;
-        if (allExist) {
-            QFileDialog::accept();
-            return;
-        }
+        // QDialog's accept, not QFileDialog's, which would refuse the missing names.
         QDialog::accept();
     }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == open_ && event->type() == QEvent::EnabledChange && !open_->isEnabled() &&
-            edit_ && !edit_->text().trimmed().isEmpty()) {
-            open_->setEnabled(true);
+        if (watched == open_ && event->type() == QEvent::EnabledChange) {
+            KeepUsable();
         }
         return QFileDialog::eventFilter(watched, event);
     }
 
 private:
+    // Any typed name can be opened.
+    void KeepUsable() {
+        if (open_ && !open_->isEnabled() && edit_ && !edit_->text().trimmed().isEmpty()) {
+            open_->setEnabled(true);
+        }
+    }
+
     QLineEdit* edit_ = nullptr;
     QAbstractButton* open_ = nullptr;
     QStringList chosen_;
@@ -145,13 +209,14 @@ bool TOpenDialog::Execute(QWidget* parent) {
     const QStringList filters = NameFilters();
     if (!filters.isEmpty()) {
         dialog.setNameFilters(filters);
-        const int index = filterIndex_ >= 1 && filterIndex_ <= filters.size() ? filterIndex_ : 1;
-        dialog.selectNameFilter(filters[index - 1]);
     }
     if (!fileName_.isEmpty()) {
         dialog.selectFile(fileName_);
     }
     dialog.KeepOpenButtonUsable();
+    if (filterIndex_ >= 1 && filterIndex_ <= filters.size()) {
+        dialog.SelectFileType(filterIndex_ - 1);
+    }
     if (dialog.exec() != QDialog::Accepted) {
         return false;
     }
@@ -159,7 +224,7 @@ bool TOpenDialog::Execute(QWidget* parent) {
     if (files_.isEmpty()) {
         files_ = dialog.selectedFiles();
     }
-    const int chosenType = filters.indexOf(dialog.selectedNameFilter());
+    const int chosenType = dialog.SelectedFileType();
     if (chosenType >= 0) {
         filterIndex_ = chosenType + 1;
     }

@@ -1,0 +1,185 @@
+#include "framework/flatbutton.h"
+#include "framework/tcolor.h"
+#include "test_support.h"
+
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace {
+
+const QColor kPicture(40, 160, 90);
+
+// A window filled with one colour, standing in for the background picture; it counts the
+// presses that reach it.
+class Backdrop : public QWidget {
+public:
+    int presses = 0;
+    Backdrop() {
+        setAutoFillBackground(true);
+        QPalette pal = palette();
+        pal.setColor(QPalette::Window, kPicture);
+        setPalette(pal);
+        resize(200, 100);
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent*) override { ++presses; }
+};
+
+// The bounding box of the pixels that differ from the backdrop: the caption and the edges.
+QRect CaptionBox(const QImage& image) {
+    QRect box;
+    for (int y = 2; y < image.height() - 2; ++y) {
+        for (int x = 2; x < image.width() - 2; ++x) {
+            if (image.pixelColor(x, y) != kPicture) {
+                box |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return box;
+}
+
+} // namespace
+
+class TestFlatButton : public QObject {
+    Q_OBJECT
+    Backdrop* backdrop = nullptr;
+    TSpeedButton* button = nullptr;
+    TSpeedButton* other = nullptr;
+    QWindow* window = nullptr;
+    int clicks = 0;
+
+    QImage Look() const {
+        return backdrop->grab(button->geometry()).toImage().convertToFormat(QImage::Format_RGB32);
+    }
+    QPoint Inside(TSpeedButton* b) const { return b->geometry().center(); }
+    QPoint Outside() const { return QPoint(5, 90); }
+
+private Q_SLOTS:
+    void init() {
+        backdrop = new Backdrop;
+        button = new TSpeedButton(backdrop);
+        button->setGeometry(10, 10, 58, 50);
+        button->SetCaption(QStringLiteral("Add Files"));
+        button->SetFontColor(clBlack);
+        button->OnClick = [this] { ++clicks; };
+        other = new TSpeedButton(backdrop);
+        other->setGeometry(100, 10, 58, 50);
+        other->SetCaption(QStringLiteral("Exit"));
+        clicks = 0;
+        backdrop->show();
+        QVERIFY(QTest::qWaitForWindowExposed(backdrop));
+        window = backdrop->windowHandle();
+        QTest::mouseMove(window, Outside());
+    }
+    void cleanup() {
+        QTest::mouseRelease(window, Qt::LeftButton, {}, Outside());
+        delete backdrop;
+    }
+
+    void restHotAndPressedLooks() {
+        const QColor light = ColorToQColor(clBtnHighlight);
+        const QColor dark = ColorToQColor(clBtnShadow);
+        QVERIFY(light != dark);
+
+        const QImage rest = Look();
+        QCOMPARE(button->state(), TSpeedButton::State::Rest);
+        QCOMPARE(rest.pixel(0, 0), QColor(kPicture).rgb());
+        QCOMPARE(rest.pixel(57, 49), QColor(kPicture).rgb());
+        QCOMPARE(rest.pixel(2, 2), QColor(kPicture).rgb()); // no fill
+        QVERIFY(CaptionBox(rest).isValid());
+
+        QTest::mouseMove(window, Inside(button));
+        QCOMPARE(button->state(), TSpeedButton::State::Hot);
+        const QImage hot = Look();
+        QCOMPARE(hot.pixel(0, 0), QColor(light).rgb());
+        QCOMPARE(hot.pixel(30, 0), QColor(light).rgb());
+        QCOMPARE(hot.pixel(0, 25), QColor(light).rgb());
+        QCOMPARE(hot.pixel(57, 49), QColor(dark).rgb());
+        QCOMPARE(hot.pixel(30, 49), QColor(dark).rgb());
+        QCOMPARE(hot.pixel(57, 25), QColor(dark).rgb());
+        QCOMPARE(hot.pixel(1, 1), QColor(kPicture).rgb());
+        QCOMPARE(CaptionBox(hot), CaptionBox(rest));
+
+        QTest::mousePress(window, Qt::LeftButton, {}, Inside(button));
+        QCOMPARE(button->state(), TSpeedButton::State::Pressed);
+        const QImage pressed = Look();
+        QCOMPARE(pressed.pixel(0, 0), QColor(dark).rgb());
+        QCOMPARE(pressed.pixel(30, 0), QColor(dark).rgb());
+        QCOMPARE(pressed.pixel(57, 49), QColor(light).rgb());
+        QCOMPARE(pressed.pixel(1, 1), QColor(kPicture).rgb());
+        QCOMPARE(CaptionBox(pressed), CaptionBox(hot).translated(1, 1));
+    }
+
+    void clickRunsOnReleaseInside() {
+        QTest::mouseMove(window, Inside(button));
+        QTest::mousePress(window, Qt::LeftButton, {}, Inside(button));
+        QCOMPARE(clicks, 0);
+        QTest::mouseRelease(window, Qt::LeftButton, {}, Inside(button));
+        QCOMPARE(clicks, 1);
+        QCOMPARE(button->state(), TSpeedButton::State::Hot);
+    }
+
+    void heldButtonFollowsTheMouse() {
+        QTest::mouseMove(window, Inside(button));
+        QTest::mousePress(window, Qt::LeftButton, {}, Inside(button));
+        QTest::mouseMove(window, Outside());
+        QCOMPARE(button->state(), TSpeedButton::State::Hot);
+        QTest::mouseMove(window, Inside(button));
+        QCOMPARE(button->state(), TSpeedButton::State::Pressed);
+        QTest::mouseMove(window, Outside());
+        QTest::mouseRelease(window, Qt::LeftButton, {}, Outside());
+        QCOMPARE(clicks, 0);
+        QCOMPARE(button->state(), TSpeedButton::State::Rest);
+    }
+
+    // Moving over another button while one is held does not make the other hot.
+    void noHotLookWhileAnotherControlHasTheMouse() {
+        QTest::mouseMove(window, Inside(button));
+        QTest::mousePress(window, Qt::LeftButton, {}, Inside(button));
+        QTest::mouseMove(window, Inside(other));
+        QCOMPARE(other->state(), TSpeedButton::State::Rest);
+        QTest::mouseRelease(window, Qt::LeftButton, {}, Inside(other));
+        QCOMPARE(clicks, 0);
+        QCOMPARE(button->state(), TSpeedButton::State::Rest);
+    }
+
+    void noHotLookWhileTheMouseIsGrabbed() {
+        QWidget grabber(backdrop);
+        grabber.setGeometry(0, 70, 10, 10);
+        grabber.show();
+        grabber.grabMouse();
+        QTest::mouseMove(window, Inside(other));
+        QCOMPARE(other->state(), TSpeedButton::State::Rest);
+        grabber.releaseMouse();
+    }
+
+    // Right and middle presses do nothing to the button and never reach the picture below.
+    void otherButtonsNeitherPressNorFallThrough_data() {
+        QTest::addColumn<Qt::MouseButton>("mouseButton");
+        QTest::newRow("right") << Qt::RightButton;
+        QTest::newRow("middle") << Qt::MiddleButton;
+    }
+    void otherButtonsNeitherPressNorFallThrough() {
+        QFETCH(Qt::MouseButton, mouseButton);
+        QTest::mouseMove(window, Inside(button));
+        QTest::mousePress(window, mouseButton, {}, Inside(button));
+        QCOMPARE(button->state(), TSpeedButton::State::Hot);
+        QTest::mouseRelease(window, mouseButton, {}, Inside(button));
+        QCOMPARE(clicks, 0);
+        QCOMPARE(backdrop->presses, 0);
+        QTest::mousePress(window, Qt::LeftButton, {}, Inside(button));
+        QTest::mouseRelease(window, Qt::LeftButton, {}, Inside(button));
+        QCOMPARE(backdrop->presses, 0);
+    }
+
+    void neverTakesTheFocus() {
+        QCOMPARE(button->focusPolicy(), Qt::NoFocus);
+        QTest::mouseClick(window, Qt::LeftButton, {}, Inside(button));
+        QVERIFY(!button->hasFocus());
+    }
+};
+
+TITORA_FRAMEWORK_TEST_MAIN(TestFlatButton)
+#include "tst_flatbutton.moc"

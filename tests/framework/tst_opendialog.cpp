@@ -1,0 +1,205 @@
+#include "framework/opendialog.h"
+#include "test_support.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+namespace {
+
+const QString kFilter = QStringLiteral("HTML Files(*.html,*.htm,*.shtml)|*.html;*.htm;*.shtml|"
+                                       "ASP Files|*.asp|All Files(*.*)|*.*");
+
+QLineEdit* NameEdit(QWidget* dialog) {
+    return dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+}
+
+QPushButton* OpenButton(QWidget* dialog) {
+    return dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))
+        ->button(QDialogButtonBox::Open);
+}
+
+// Chooses the file type at `index` in the dialog's type box, as the user does.
+void ChooseType(QWidget* dialog, int index) {
+    auto* combo = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    combo->setCurrentIndex(index);
+    Q_EMIT combo->activated(index);
+}
+
+// Types `text` into the dialog's name box and presses Open.
+// The name box has the focus while the user types, which keeps Qt from rewriting it with the
+// names of the files it finds.
+void TypeAndOpen(QWidget* dialog, const QString& text) {
+    dialog->activateWindow();
+    NameEdit(dialog)->setFocus();
+    QVERIFY(QTest::qWaitFor([dialog] { return NameEdit(dialog)->hasFocus(); }));
+    NameEdit(dialog)->clear();
+    QTest::keyClicks(NameEdit(dialog), text);
+    OpenButton(dialog)->click();
+}
+
+} // namespace
+
+class TestOpenDialog : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+
+    QString Path(const QString& name) const { return dir.path() + QLatin1Char('/') + name; }
+
+private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY(dir.isValid());
+        for (const char* name : {"a.html", "b.htm", "c.asp"}) {
+            QFile file(Path(QLatin1String(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+    }
+
+    void parseFilter_data() {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QStringList>("patterns"); // one entry per type, joined by spaces
+        QTest::newRow("the program's filter")
+            << kFilter
+            << QStringList{"HTML Files(*.html,*.htm,*.shtml)", "ASP Files", "All Files(*.*)"}
+            << QStringList{"*.html *.htm *.shtml", "*.asp", "*.*"};
+        QTest::newRow("empty") << "" << QStringList{} << QStringList{};
+        QTest::newRow("text without patterns at the end")
+            << "Text|*.txt|Lonely" << QStringList{"Text"} << QStringList{"*.txt"};
+        QTest::newRow("type without patterns")
+            << "None||Pages|*.htm" << QStringList{"Pages"} << QStringList{"*.htm"};
+        QTest::newRow("spaces and empty patterns")
+            << "Mixed| *.a ; ;*.b;" << QStringList{"Mixed"} << QStringList{"*.a *.b"};
+    }
+    void parseFilter() {
+        QFETCH(QString, filter);
+        QFETCH(QStringList, texts);
+        QFETCH(QStringList, patterns);
+        QStringList gotTexts;
+        QStringList gotPatterns;
+        for (const TOpenDialog::FileType& type : ParseFileFilter(filter)) {
+            gotTexts << type.text;
+            gotPatterns << type.patterns.join(QLatin1Char(' '));
+        }
+        QCOMPARE(gotTexts, texts);
+        QCOMPARE(gotPatterns, patterns);
+    }
+
+    // The user sees each type's text exactly as the filter gives it, parentheses and all.
+    void showsTheFileTypesTexts() {
+        TOpenDialog open;
+        open.SetFilter(kFilter);
+        QStringList shown;
+        QString selected;
+        WhenModal([&](QWidget* dialog) {
+            auto* combo = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            for (int i = 0; i < combo->count(); ++i) {
+                shown << combo->itemText(i);
+            }
+            selected = combo->currentText();
+            qobject_cast<QDialog*>(dialog)->reject();
+        });
+        QVERIFY(!open.Execute());
+        QCOMPARE(shown,
+                 (QStringList{"HTML Files(*.html,*.htm,*.shtml)", "ASP Files", "All Files(*.*)"}));
+        QCOMPARE(selected, QStringLiteral("HTML Files(*.html,*.htm,*.shtml)"));
+        QVERIFY(open.Files().isEmpty());
+    }
+
+    void typedMissingFileIsReturned() {
+        TOpenDialog open;
+        open.SetFilter(kFilter);
+        bool openEnabled = false;
+        WhenModal([&](QWidget* dialog) {
+            NameEdit(dialog)->setFocus();
+            QTest::keyClicks(NameEdit(dialog), Path(QStringLiteral("missing.html")));
+            openEnabled = OpenButton(dialog)->isEnabled();
+            OpenButton(dialog)->click();
+        });
+        QVERIFY(open.Execute());
+        QVERIFY(openEnabled);
+        QCOMPARE(open.Files(), QStringList{Path(QStringLiteral("missing.html"))});
+    }
+
+    // Several names, existing or not, come back as full paths in the dialog's order.
+    void severalFilesInTheDialogsOrder() {
+        TOpenDialog open;
+        open.SetFilter(kFilter);
+        open.SetInitialFileName(Path(QStringLiteral("a.html")));
+        WhenModal([](QWidget* dialog) {
+            TypeAndOpen(dialog, QStringLiteral("\"b.htm\" \"nothere.html\" \"a.html\""));
+        });
+        QVERIFY(open.Execute());
+        QCOMPARE(open.Files(), (QStringList{Path("b.htm"), Path("nothere.html"), Path("a.html")}));
+    }
+
+    // A typed folder opens that folder; the dialog stays until a file is chosen.
+    void typedFolderOpensIt() {
+        TOpenDialog open;
+        open.SetInitialFileName(Path(QStringLiteral("a.html")));
+        QString folderAfterwards;
+        WhenModal([&](QWidget* dialog) {
+            TypeAndOpen(dialog, QStringLiteral("sub"));
+            auto* fileDialog = qobject_cast<QFileDialog*>(dialog);
+            folderAfterwards = fileDialog->directory().absolutePath();
+            TypeAndOpen(dialog, QStringLiteral("new.html"));
+        });
+        QVERIFY(open.Execute());
+        QCOMPARE(folderAfterwards, Path(QStringLiteral("sub")));
+        QCOMPARE(open.Files(), QStringList{Path(QStringLiteral("sub/new.html"))});
+    }
+
+    // A confirmed choice is remembered for the next opening; a cancelled one is not.
+    void remembersTypeAndFirstFile() {
+        TOpenDialog open;
+        open.SetFilter(kFilter);
+        open.SetInitialFileName(Path(QStringLiteral("a.html")));
+        WhenModal([](QWidget* dialog) {
+            ChooseType(dialog, 1);
+            TypeAndOpen(dialog, QStringLiteral("\"c.asp\" \"b.htm\""));
+        });
+        QVERIFY(open.Execute());
+        QCOMPARE(open.FilterIndex(), 2);
+        QCOMPARE(open.InitialFileName(), Path(QStringLiteral("c.asp")));
+
+        QString filterShown;
+        QString nameShown;
+        QString folderShown;
+        WhenModal([&](QWidget* dialog) {
+            auto* fileDialog = qobject_cast<QFileDialog*>(dialog);
+            filterShown =
+                dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))->currentText();
+            nameShown = NameEdit(dialog)->text();
+            folderShown = fileDialog->directory().absolutePath();
+            ChooseType(dialog, 2);
+            fileDialog->reject();
+        });
+        QVERIFY(!open.Execute());
+        QCOMPARE(filterShown, QStringLiteral("ASP Files"));
+        QCOMPARE(nameShown, QStringLiteral("c.asp"));
+        QCOMPARE(folderShown, dir.path());
+        QVERIFY(open.Files().isEmpty());
+        QCOMPARE(open.FilterIndex(), 2);
+        QCOMPARE(open.InitialFileName(), Path(QStringLiteral("c.asp")));
+    }
+
+    void resultProviderStandsInForTheDialog() {
+        TOpenDialog open;
+        TOpenDialog::SetResultProvider([] { return std::optional<QStringList>(); });
+        QVERIFY(!open.Execute());
+        TOpenDialog::SetResultProvider([] {
+            return std::optional<QStringList>(QStringList{"/x/1.htm", "/x/2.htm"});
+        });
+        QVERIFY(open.Execute());
+        QCOMPARE(open.Files(), (QStringList{"/x/1.htm", "/x/2.htm"}));
+        TOpenDialog::SetResultProvider({});
+    }
+};
+
+TITORA_FRAMEWORK_TEST_MAIN(TestOpenDialog)
+#include "tst_opendialog.moc"
