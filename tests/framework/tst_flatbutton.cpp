@@ -143,6 +143,8 @@ private Q_SLOTS:
         QTest::mouseRelease(window, Qt::LeftButton, {}, Inside(other));
         QCOMPARE(clicks, 0);
         QCOMPARE(button->state(), TSpeedButton::State::Rest);
+        // Once the mouse is free again, the button under it is hot.
+        QCOMPARE(other->state(), TSpeedButton::State::Hot);
     }
 
     void noHotLookWhileTheMouseIsGrabbed() {

@@ -79,13 +79,6 @@ private Q_SLOTS:
         QCOMPARE(shot.pixel(20, 10), QColor(QColor(Qt::white)).rgb());
     }
 
-    void defaultsAreARaisedButtonFacePanel() {
-        TPanel panel;
-        QCOMPARE(panel.BevelOuter(), TPanel::TBevel::Raised);
-        QCOMPARE(panel.BevelInner(), TPanel::TBevel::None);
-        QCOMPARE(panel.Color(), clBtnFace);
-    }
-
     void captionIsCentred() {
         TPanel panel;
         panel.resize(185, 41);
@@ -129,16 +122,6 @@ private Q_SLOTS:
         QCOMPARE(fixed.size(), QSize(20, 10));
     }
 
-    void labelColours() {
-        TLabel label(QStringLiteral("x"));
-        label.SetFontColor(clBlue);
-        label.SetColor(clWhite);
-        QCOMPARE(label.FontColor(), clBlue);
-        QCOMPARE(label.palette().color(QPalette::WindowText), QColor(Qt::blue));
-        QVERIFY(label.autoFillBackground());
-        QCOMPARE(Shot(label).pixelColor(0, 0), QColor(Qt::white));
-    }
-
     void labelClickNeedsPressAndReleaseInside() {
         TLabel label(QStringLiteral("mail@example.org"));
         int clicks = 0;
@@ -150,17 +133,6 @@ private Q_SLOTS:
         QTest::mousePress(&label, Qt::LeftButton);
         QTest::mouseRelease(&label, Qt::LeftButton, {}, QPoint(-5, -5));
         QCOMPARE(clicks, 1);
-    }
-
-    void labelReportsMouseMoves() {
-        TLabel label(QStringLiteral("x"));
-        QPoint at;
-        label.OnMouseMove = [&at](Qt::KeyboardModifiers, QPoint p) { at = p; };
-        QVERIFY(label.hasMouseTracking());
-        QMouseEvent move(QEvent::MouseMove, QPointF(3, 4), QPointF(3, 4), Qt::NoButton,
-                         Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(&label, &move);
-        QCOMPARE(at, QPoint(3, 4));
     }
 };
 
