@@ -120,6 +120,8 @@ void TAboutBox::setVisible(bool visible) {
     if (visible && !placed_) {
         placeAtScreenCentre();
         placed_ = true;
+        awaitingFrame_ = true;
+        windowHandle()->installEventFilter(this);
     }
     QDialog::setVisible(visible);
 }
@@ -129,14 +131,35 @@ void TAboutBox::placeAtScreenCentre() {
     if (screen == nullptr)
         return;
     // Centre the outer window, frame included. The platform knows the frame
-    // once the native window exists; where it learns it only later (a window
-    // manager adding its decoration on mapping), the client area is centred.
+    // once the native window exists, or, under a window manager that adds its
+    // decoration when the window is mapped, only at the first exposure; until
+    // then the frame counts as nothing and eventFilter() corrects the place.
     create();
-    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    const QSize outer = size().grownBy(frame);
+    placedFrame_ = windowHandle()->frameMargins();
+    const QSize outer = size().grownBy(placedFrame_);
     const QRect area = screen->geometry();
-    move(area.left() + (area.width() - outer.width()) / 2,
-         area.top() + (area.height() - outer.height()) / 2);
+    // The client rectangle is what every platform places alike; the frame's
+    // own position is up to the window manager's gravity.
+    setGeometry(
+        QRect(QPoint(area.left() + (area.width() - outer.width()) / 2 + placedFrame_.left(),
+                     area.top() + (area.height() - outer.height()) / 2 + placedFrame_.top()),
+              size()));
+    placedAt_ = geometry().topLeft();
+}
+
+bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
+    QWindow* window = windowHandle();
+    if (awaitingFrame_ && watched == window && event->type() == QEvent::Expose &&
+        window->isExposed()) {
+        awaitingFrame_ = false;
+        window->removeEventFilter(this);
+        // Only a frame that was unknown at the placing moves the box, and
+        // only while nobody else has moved it meanwhile.
+        if (placedFrame_.isNull() && !window->frameMargins().isNull() &&
+            geometry().topLeft() == placedAt_)
+            placeAtScreenCentre();
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TAboutBox::keyPressEvent(QKeyEvent* event) {

@@ -7,6 +7,7 @@
 // colours of its links carry over to the next showing.
 
 #include <QDialog>
+#include <QMargins>
 #include <QPoint>
 #include <QString>
 
@@ -59,12 +60,18 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void placeAtScreenCentre();
 
     std::unique_ptr<Ui::TAboutBox> ui_;
     bool placed_ = false;
+    // The first placing waits for the window's first exposure to learn the
+    // frame a window manager may have put around it.
+    bool awaitingFrame_ = false;
+    QMargins placedFrame_;
+    QPoint placedAt_;
 };
 
 extern TAboutBox* AboutBox;
