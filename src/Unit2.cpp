@@ -118,6 +118,7 @@ void TAboutBox::setVisible(bool visible) {
     // showing; we place it once, and afterwards it keeps whatever position it
     // had when it was hidden, also after the user moved it.
     if (visible && !placed_) {
+        create();
         placeAtScreenCentre();
         placed_ = true;
         awaitingFrame_ = true;
@@ -134,7 +135,6 @@ void TAboutBox::placeAtScreenCentre() {
     // once the native window exists, or, under a window manager that adds its
     // decoration when the window is mapped, only at the first exposure; until
     // then the frame counts as nothing and eventFilter() corrects the place.
-    create();
     placedFrame_ = windowHandle()->frameMargins();
     const QSize outer = size().grownBy(placedFrame_);
     const QRect area = screen->geometry();
