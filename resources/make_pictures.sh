@@ -52,10 +52,11 @@ tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
 # --- background.jpg -------------------------------------------------------
-# A pale sky gradient; a slate band down the left edge holding the emblem;
-# a thin accent rule under the top margin; soft, very faint arcs in the
+# A pale sky gradient under a slightly deeper header strip; a slate band down
+# the left edge holding the emblem; a thin accent rule under the header; soft, very faint arcs in the
 # lower right, away from the list and the buttons.
 convert -size 710x532 "gradient:$sky_top-$sky_bottom" \
+    \( -size 654x40 "gradient:#dde6ef-$sky_top" \) -geometry +56+0 -composite \
     \( -size 56x532 "gradient:$slate-$slate_dark" \) -geometry +0+0 -composite \
     -fill "$slate_light" -draw "rectangle 56,0 57,531" \
     -fill "$accent" -draw "rectangle 58,40 655,41" \
@@ -86,6 +87,7 @@ convert -size 32x32 xc:none \
     -fill "$slate" -draw "roundrectangle 0,0 31,31 5,5" \
     -draw "$(emblem 5.5 2.5 0.875)" \
     "$tmp/icon.png"
-convert "$tmp/icon.png" -strip +dither -colors 16 -type PaletteAlpha \
-    -define png:bit-depth=4 -define png:color-type=3 \
-    -define png:exclude-chunks=date,time "$out/titora.png"
+# A palette image keeps only on/off transparency, so the rounded corners'
+# soft edge is cut at half coverage; 15 colours plus the transparent one.
+convert "$tmp/icon.png" -strip -channel A -threshold 50% +channel +dither -colors 16 \
+    -define png:bit-depth=4 -define png:exclude-chunks=date,time "PNG8:$out/titora.png"
