@@ -2,9 +2,6 @@
 
 #include "platform/platform.h"
 
-#include <cstring>
-#include <utility>
-
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #define TITORA_HAVE_SSE2 1
 #include <emmintrin.h>
@@ -34,8 +31,8 @@ unsigned LowestSetBit(unsigned mask) {
 }
 #endif
 
-// How many bytes normalisation adds to `text` when no byte is a lead byte. Works from
-// one CR or LF to the next, so that the runs between breaks cost almost nothing.
+// How many bytes normalisation adds when no byte is a lead byte. Works from one CR or
+// LF to the next, so that the runs between breaks cost almost nothing.
 std::size_t AddedBytesWithoutLeadBytes(const char* p, const char* end) {
     std::size_t added = 0;
     while ((p = FindLineBreakByte(p, end)) != end) {
@@ -49,60 +46,48 @@ std::size_t AddedBytesWithoutLeadBytes(const char* p, const char* end) {
     return added;
 }
 
-std::string NormaliseWithoutLeadBytes(std::string bytes) {
-    const char* begin = bytes.data();
-    const char* end = begin + bytes.size();
-    const std::size_t added = AddedBytesWithoutLeadBytes(begin, end);
-    if (added == 0) {
-        return bytes;
-    }
-    std::string text(bytes.size() + added, '\0');
-    char* out = text.data();
-    const char* p = begin;
+// Appending into reserved room rather than resizing first: resizing would clear
+// memory that is then written over, a second pass over a page that may be large.
+std::string NormaliseWithoutLeadBytes(std::string_view bytes, std::size_t spare) {
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
+    std::string text;
+    text.reserve(bytes.size() + AddedBytesWithoutLeadBytes(p, end) + spare);
     for (;;) {
         const char* brk = FindLineBreakByte(p, end);
-        std::memcpy(out, p, static_cast<std::size_t>(brk - p));
-        out += brk - p;
+        text.append(p, static_cast<std::size_t>(brk - p));
         if (brk == end) {
-            break;
+            return text;
         }
-        *out++ = '\r';
-        *out++ = '\n';
+        text.append("\r\n", 2);
         p = (*brk == '\r' && brk + 1 != end && brk[1] == '\n') ? brk + 2 : brk + 1;
     }
-    return text;
 }
 
 // The double-byte case goes byte by byte: whether a CR or LF is the second byte of a
 // character depends on every byte before it.
-std::string NormaliseWithLeadBytes(std::string bytes, const LeadBytes& lead) {
+std::string NormaliseWithLeadBytes(std::string_view bytes, const LeadBytes& lead,
+                                   std::size_t spare) {
     const std::size_t n = bytes.size();
     std::string text;
-    bool changed = false;
+    text.reserve(n + spare);
     for (std::size_t i = 0; i < n;) {
         const unsigned char c = static_cast<unsigned char>(bytes[i]);
-        std::size_t take = 1;
-        bool isBreak = false;
         if (lead.isLead(c) && i + 1 < n) {
-            take = 2;
+            text.append(bytes.data() + i, 2);
+            i += 2;
         } else if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n') {
-            take = 2;
+            text.append("\r\n", 2);
+            i += 2;
         } else if (c == '\r' || c == '\n') {
-            isBreak = true;
+            text.append("\r\n", 2);
+            i += 1;
+        } else {
+            text += static_cast<char>(c);
+            i += 1;
         }
-        if (isBreak && !changed) {
-            changed = true;
-            text.reserve(n + n / 16 + 2);
-            text.assign(bytes, 0, i);
-        }
-        if (isBreak) {
-            text += "\r\n";
-        } else if (changed) {
-            text.append(bytes, i, take);
-        }
-        i += take;
     }
-    return changed ? text : bytes;
+    return text;
 }
 
 } // namespace
@@ -153,11 +138,11 @@ const char* FindLineBreakByte(const char* p, const char* end) {
     return end;
 }
 
-std::string NormaliseLineBreaks(std::string bytes, const LeadBytes& lead) {
+std::string NormaliseLineBreaks(std::string_view bytes, const LeadBytes& lead, std::size_t spare) {
     if (lead.any()) {
-        return NormaliseWithLeadBytes(std::move(bytes), lead);
+        return NormaliseWithLeadBytes(bytes, lead, spare);
     }
-    return NormaliseWithoutLeadBytes(std::move(bytes));
+    return NormaliseWithoutLeadBytes(bytes, spare);
 }
 
 } // namespace titora

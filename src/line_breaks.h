@@ -29,9 +29,10 @@ private:
 
 // Returns `bytes` with every line break as CR LF: CR LF stays, a lone LF or a lone CR
 // becomes CR LF, LF CR is two breaks, CR CR LF is two breaks. A lead byte and the byte
-// after it are copied unchanged. A text that needs no change is returned as it came,
-// without a copy.
-std::string NormaliseLineBreaks(std::string bytes, const LeadBytes& lead);
+// after it are copied unchanged. The result has room for `spare` more bytes, so that
+// text inserted later needs no new allocation.
+std::string NormaliseLineBreaks(std::string_view bytes, const LeadBytes& lead,
+                                std::size_t spare = 0);
 
 // Returns the first CR or LF in [begin, end), or `end` when there is none.
 const char* FindLineBreakByte(const char* begin, const char* end);

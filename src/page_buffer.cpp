@@ -6,13 +6,16 @@
 
 namespace titora {
 
-void PageBuffer::load(std::string bytes, const LeadBytes& lead) {
+void PageBuffer::load(std::string_view bytes, const LeadBytes& lead, std::size_t spare) {
     // Cutting at the NUL first gives the same text as normalising first: a CR or a
     // lead byte just before the NUL ends up the same either way.
-    if (const void* nul = std::memchr(bytes.data(), '\0', bytes.size())) {
-        bytes.resize(static_cast<std::size_t>(static_cast<const char*>(nul) - bytes.data()));
+    if (!bytes.empty()) {
+        if (const void* nul = std::memchr(bytes.data(), '\0', bytes.size())) {
+            bytes = bytes.substr(
+                0, static_cast<std::size_t>(static_cast<const char*>(nul) - bytes.data()));
+        }
     }
-    text_ = NormaliseLineBreaks(std::move(bytes), lead);
+    text_ = NormaliseLineBreaks(bytes, lead, spare);
     start_ = 0;
     end_ = 0;
 }

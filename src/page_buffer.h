@@ -14,8 +14,10 @@ class PageBuffer {
 public:
     // Replaces the whole text by `bytes` taken as page text: up to, not including,
     // the first NUL byte, with every line break as CR LF. The selection becomes empty
-    // at the start. Throws std::bad_alloc when the text cannot be held.
-    void load(std::string bytes, const LeadBytes& lead);
+    // at the start. Room for `spare` more bytes is kept, so that a replacement that
+    // adds no more needs no new allocation. Throws std::bad_alloc when the text cannot
+    // be held.
+    void load(std::string_view bytes, const LeadBytes& lead, std::size_t spare = 0);
 
     // The whole text, exactly as held.
     const std::string& text() const { return text_; }

@@ -51,7 +51,7 @@ private:
 // back before the error is raised: the text is written over the old bytes and the
 // file cut to length afterwards, so that putting the old bytes back needs no new
 // disk space.
-void RewriteInPlace(const File& page, const std::string& oldBytes, const std::string& text) {
+void RewriteInPlace(const File& page, std::string_view oldBytes, const std::string& text) {
     // Once flushed, the text is on the disk: closing the page can add no failure.
     if (platform::WriteAt(page, 0, text.data(), text.size()) &&
         platform::Truncate(page, text.size()) && platform::Flush(page)) {
@@ -99,7 +99,7 @@ Replaced ReplaceThroughTemporary(const std::string& path, const File& page,
 
 } // namespace
 
-std::string LoadPageFile(const std::string& path) {
+PageBytes LoadPageFile(const std::string& path) {
     File file = platform::OpenForReading(path);
     if (!file.isOpen()) {
         FailOpen(path);
@@ -108,20 +108,19 @@ std::string LoadPageFile(const std::string& path) {
     if (!platform::GetInfo(file, &info) || !info.regular) {
         FailOpen(path);
     }
-    std::string bytes;
-    if (info.size > bytes.max_size()) {
+    if (info.size > std::string().max_size()) {
         throw std::bad_alloc();
     }
-    bytes.resize(static_cast<std::size_t>(info.size));
+    PageBytes bytes(static_cast<std::size_t>(info.size));
     std::size_t got = 0;
-    if (!platform::Read(file, bytes.data(), bytes.size(), &got)) {
+    if (!platform::Read(file, bytes.data(), bytes.view().size(), &got)) {
         FailOpen(path);
     }
-    bytes.resize(got);
+    bytes.shorten(got);
     return bytes;
 }
 
-void SavePageFile(const std::string& path, const std::string& oldBytes, const std::string& text) {
+void SavePageFile(const std::string& path, std::string_view oldBytes, const std::string& text) {
     File page = platform::OpenForWriting(path);
     if (!page.isOpen()) {
         FailCreate(path);

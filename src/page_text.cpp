@@ -96,7 +96,7 @@ std::string TitleOfPageBytes(std::string_view bytes, const LeadBytes& lead) {
     }
     std::string_view title = bytes.substr(span->begin, span->end - span->begin);
     title = title.substr(0, FirstNul(title));
-    return NormaliseLineBreaks(std::string(title), lead);
+    return NormaliseLineBreaks(title, lead);
 }
 
 std::size_t HeadInsertionOffset(std::string_view text) {
@@ -148,8 +148,11 @@ RetitleStatus RetitlePageBytes(std::string_view bytes, std::string_view title,
     if (FirstNul(bytes) != bytes.size()) {
         return RetitleStatus::kHoldsNul;
     }
+    // Room for the largest insertion, so that putting the title in place moves the
+    // text within its memory instead of copying it to new memory.
+    const std::size_t largestInsertion = std::string_view("<head><title></title></head>").size();
     PageBuffer buffer;
-    buffer.load(std::string(bytes), lead);
+    buffer.load(bytes, lead, title.size() + largestInsertion);
     if (!PutTitle(buffer, title)) {
         return RetitleStatus::kNoEndOfTitle;
     }

@@ -25,16 +25,16 @@ template <typename Operation> auto WithinCapacity(Operation operation) {
 
 std::string ReadTitle(const std::string& path) {
     return WithinCapacity([&] {
-        const std::string bytes = LoadPageFile(path);
-        return TitleOfPageBytes(bytes, LeadBytes::ForSystem());
+        const PageBytes bytes = LoadPageFile(path);
+        return TitleOfPageBytes(bytes.view(), LeadBytes::ForSystem());
     });
 }
 
 void WriteTitle(const std::string& path, const std::string& title) {
     WithinCapacity([&] {
-        const std::string bytes = LoadPageFile(path);
+        const PageBytes bytes = LoadPageFile(path);
         std::string text;
-        switch (RetitlePageBytes(bytes, title, LeadBytes::ForSystem(), &text)) {
+        switch (RetitlePageBytes(bytes.view(), title, LeadBytes::ForSystem(), &text)) {
         case RetitleStatus::kHoldsNul:
             throw TitleEngineError("Cannot write a title into " + path +
                                    ": the file holds a NUL byte");
@@ -43,7 +43,7 @@ void WriteTitle(const std::string& path, const std::string& title) {
         case RetitleStatus::kDone:
             break;
         }
-        SavePageFile(path, bytes, text);
+        SavePageFile(path, bytes.view(), text);
     });
 }
 

@@ -1,0 +1,130 @@
+#include "page_corpus.h"
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <unistd.h>
+
+namespace titora::bench {
+namespace {
+
+const char* const kWords[] = {"page",    "title",    "shop",    "garden",  "river",  "about",
+                              "contact", "news",     "price",   "product", "market", "winter",
+                              "north",   "delivery", "service", "order",   "the",    "and",
+                              "of",      "with",     "for",     "our",     "your",   "new"};
+
+std::string Words(std::mt19937& random, int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) {
+            text += ' ';
+        }
+        text += kWords[random() % std::size(kWords)];
+    }
+    return text;
+}
+
+// One line of body markup, of the kinds a hand-kept site holds.
+std::string BodyLine(std::mt19937& random) {
+    switch (random() % 6) {
+    case 0:
+        return "<p>" + Words(random, 8 + random() % 20) + "</p>";
+    case 1:
+        return "  <li><a href=\"/" + Words(random, 1) + ".html\">" + Words(random, 3) + "</a></li>";
+    case 2:
+        return "<div class=\"" + Words(random, 1) + "\">" + Words(random, 5) + "</div>";
+    case 3:
+        return "<td align=\"right\">" + std::to_string(random() % 10000) + "</td>";
+    case 4:
+        return "<img src=\"img/" + Words(random, 1) + ".jpg\" width=\"120\" alt=\"" +
+               Words(random, 2) + "\">";
+    default:
+        return "<h2>" + Words(random, 4) + "</h2>";
+    }
+}
+
+std::string MakePage(std::mt19937& random, std::size_t size, const char* br) {
+    std::string page;
+    page.reserve(size + 200);
+    const auto line = [&](const std::string& text) { page.append(text).append(br); };
+    line("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">");
+    line("<html>");
+    line("<head>");
+    line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">");
+    line("<title>" + Words(random, 4) + "</title>");
+    line("<link rel=\"stylesheet\" href=\"style.css\">");
+    line("</head>");
+    line("<body bgcolor=\"#FFFFFF\">");
+    while (page.size() + 20 < size) {
+        line(BodyLine(random));
+    }
+    line("</body>");
+    page += "</html>";
+    return page;
+}
+
+void WriteWhole(const std::string& path, const std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) {
+        throw std::runtime_error("cannot create " + path);
+    }
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0) {
+            throw std::runtime_error("cannot write " + path);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+}
+
+} // namespace
+
+PageCorpus::PageCorpus() {
+    char name[] = "/tmp/titora-bench-XXXXXX";
+    if (::mkdtemp(name) == nullptr) {
+        throw std::runtime_error("cannot create a scratch folder");
+    }
+    folder_ = name;
+    std::mt19937 random(2024);
+    std::uniform_int_distribution<std::size_t> size(1024, 64 * 1024);
+    for (int i = 0; i < 10000; ++i) {
+        pages_.push_back(folder_ + "/page" + std::to_string(i) + ".html");
+        originals_.push_back(MakePage(random, size(random), i % 2 == 0 ? "\n" : "\r\n"));
+        totalBytes_ += originals_.back().size();
+    }
+    bigPage_ = folder_ + "/big.html";
+    bigOriginal_ = MakePage(random, 200u << 20, "\n");
+    restorePages();
+    restoreBigPage();
+}
+
+PageCorpus::~PageCorpus() {
+    for (const std::string& page : pages_) {
+        ::unlink(page.c_str());
+    }
+    ::unlink(bigPage_.c_str());
+    ::rmdir(folder_.c_str());
+}
+
+void PageCorpus::restorePages() const {
+    for (std::size_t i = 0; i < pages_.size(); ++i) {
+        WriteWhole(pages_[i], originals_[i]);
+    }
+    ::sync();
+}
+
+void PageCorpus::restoreBigPage() const {
+    WriteWhole(bigPage_, bigOriginal_);
+    ::sync();
+}
+
+const PageCorpus& Corpus() {
+    static const PageCorpus corpus;
+    return corpus;
+}
+
+} // namespace titora::bench

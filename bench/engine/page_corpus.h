@@ -1,0 +1,39 @@
+// Generated page files for the engine benchmark: 10,000 pages of realistic markup
+// between 1 KB and 64 KB, half with LF and half with CR LF line breaks, and one page
+// of 200 MB, in a scratch folder under /tmp that goes away with the corpus.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace titora::bench {
+
+class PageCorpus {
+public:
+    PageCorpus();
+    ~PageCorpus();
+    PageCorpus(const PageCorpus&) = delete;
+    PageCorpus& operator=(const PageCorpus&) = delete;
+
+    const std::vector<std::string>& pages() const { return pages_; }
+    const std::string& bigPage() const { return bigPage_; }
+    std::size_t totalBytes() const { return totalBytes_; }
+
+    // Puts back the bytes every page had when generated, and flushes them, so that
+    // each timed pass of a write starts from the same files with no writing pending.
+    void restorePages() const;
+    void restoreBigPage() const;
+
+private:
+    std::string folder_;
+    std::vector<std::string> pages_;
+    std::vector<std::string> originals_;
+    std::string bigPage_;
+    std::string bigOriginal_;
+    std::size_t totalBytes_ = 0;
+};
+
+// The corpus, generated on first use.
+const PageCorpus& Corpus();
+
+} // namespace titora::bench
