@@ -40,15 +40,19 @@ void TFileListView::setModel(QAbstractItemModel* model) {
 }
 
 QPoint TFileListView::KeyboardPopupPoint() const {
-    const QModelIndexList rows =
-        selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
-    if (rows.isEmpty())
+    // The first selected row is the topmost one; the selection's ranges give it without a
+    // pass over every selected row.
+    int first = -1;
+    if (selectionModel()) {
+        for (const QItemSelectionRange& range : selectionModel()->selection())
+            if (first < 0 || range.top() < first)
+                first = range.top();
+    }
+    if (first < 0)
         return mapToGlobal(QPoint(0, 0));
-    QModelIndex first = rows.first();
-    for (const QModelIndex& row : rows)
-        if (row.row() < first.row())
-            first = row;
-    return viewport()->mapToGlobal(visualRect(first).bottomLeft());
+    // The corner of the row's rectangle: QRect::bottom() is its last line, one above.
+    const QRect row = visualRect(model()->index(first, 0));
+    return viewport()->mapToGlobal(QPoint(row.left(), row.bottom() + 1));
 }
 
 void TFileListView::resizeEvent(QResizeEvent* event) {
