@@ -355,6 +355,16 @@ void TestCommands::titleItWorksOnAnEditedName() {
     QCOMPARE(TitleIt("New"), QString());
     QVERIFY(ReadFile(dir_.filePath("other.html")).contains("<title>New</title>"));
     QVERIFY(ReadFile(dir_.filePath("a.html")).contains("<title>A</title>"));
+
+    // An empty edit is taken like any other.
+    const QModelIndex moved = form_->Files()->index(0, 0);
+    form_->ListView->edit(moved);
+    editor = form_->ListView->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    editor->clear();
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(moved.data().toString(), QString());
+    QCOMPARE(moved.siblingAtColumn(2).data().toString(), dir_.path() + '/');
 }
 
 void TestCommands::titleItWithNoRowSelectedTouchesNothing() {
