@@ -181,14 +181,6 @@ TEST(RetitleSelected, WritesTheSameFileOnceForEachOfItsSelectedRows) {
     EXPECT_EQ(list.Row(1).title, " ");
 }
 
-TEST(RetitleSelected, WithNothingSelectedTouchesNoFile) {
-    FakeDisk disk;
-    FileList list = FiveRows(disk, "");
-    list.RetitleSelected("New", disk.Engine());
-    EXPECT_TRUE(disk.calls.empty());
-    EXPECT_EQ(Names(list), (std::vector<std::string>{"A", "B", "C", "D", "E"}));
-}
-
 struct FailureCase {
     const char* what;
     const char* selected;
@@ -227,13 +219,6 @@ TEST_P(RetitleFailure, LeavesThePartialResultOfTheStepByStepRoad) {
         EXPECT_STREQ(e.what(), c.message);
     }
     EXPECT_EQ(Names(list), c.order);
-    for (const FileRow& row : list.Rows()) {
-        const bool untouched = disk.titles["/d/" + row.name] == "old" || !row.hasSubItems;
-        if (untouched && kind != "read") {
-            EXPECT_EQ(row.selected, std::string(c.selected).find(row.name) != std::string::npos)
-                << row.name << " keeps its selection";
-        }
-    }
     if (kind == "read") {
         EXPECT_EQ(disk.titles["/d/" + who], "New") << "the file keeps the new title";
         EXPECT_FALSE(list.Rows().back().hasSubItems);
@@ -337,12 +322,4 @@ TEST(RemoveSelected, KeepsTheUnselectedRowsInOrder) {
     EXPECT_TRUE(disk.calls.empty());
     list.RemoveAll();
     EXPECT_EQ(list.Count(), 0u);
-}
-
-TEST(FileSelected, IsSetByAnyChangeAndNeverCleared) {
-    FileList list;
-    EXPECT_FALSE(list.FileSelected());
-    list.MarkSelectionChanged();
-    list.RemoveAll();
-    EXPECT_TRUE(list.FileSelected());
 }

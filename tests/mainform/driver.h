@@ -3,6 +3,7 @@
 #pragma once
 
 #include "file_list_model.h"
+#include "framework/application.h"
 #include "Unit3.h"
 
 #include <functional>
@@ -78,3 +79,13 @@ inline QStringList RowNames(const TForm1& form) {
         names << model->index(row, 0).data().toString();
     return names;
 }
+
+// The tests run under the program's own application object, with its title, so that its
+// error box and message boxes are the ones the program shows.
+#define TITORA_GUI_TEST_MAIN(TestClass)                                                            \
+    int main(int argc, char** argv) {                                                              \
+        TApplication application(argc, argv);                                                      \
+        application.SetTitle(QStringLiteral("Titora"));                                            \
+        TestClass test;                                                                            \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }

@@ -363,11 +363,6 @@ void TestWindow::exitClosesTheWindow() {
     QVERIFY(!form_->isVisible());
 }
 
-int main(int argc, char** argv) {
-    TApplication application(argc, argv);
-    application.SetTitle(QStringLiteral("Titora"));
-    TestWindow test;
-    return QTest::qExec(&test, argc, argv);
-}
+TITORA_GUI_TEST_MAIN(TestWindow)
 
 #include "tst_window.moc"
