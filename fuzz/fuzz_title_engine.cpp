@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -101,14 +102,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string bytes(chars + titleLength, size - 2 - titleLength);
 
     PageBuffer buffer;
-    buffer.load(bytes, lead);
-    const std::string text = buffer.text();
+    const bool noNul = buffer.load(bytes, lead);
+    const std::string text(buffer.text());
+    Check(noNul == (bytes.find('\0') == std::string::npos), "a NUL byte is reported");
+    Check(buffer.modified() == (text != bytes), "a change on loading is reported");
+    // Taking over the bytes in place, with any room around them, gives the same text.
+    const std::size_t front = bytes.size() % 7;
+    PageBytes page(front, bytes.size(),
+                   front + bytes.size() + (titleLength % 3) * bytes.size() / 4);
+    std::copy(bytes.begin(), bytes.end(), page.data());
+    PageBuffer adopted;
+    Check(adopted.adopt(std::move(page), lead) == noNul, "adopting reports a NUL byte");
+    Check(adopted.text() == text && adopted.modified() == buffer.modified(),
+          "adopting gives the loaded text");
     CheckNormalised(bytes.substr(0, bytes.find('\0')), text, lead);
     CheckSearch(text);
     Check(TitleOfPageBytes(bytes, lead) == TitleOfText(text), "reading gives the loaded title");
 
-    std::string written;
-    const RetitleStatus status = RetitlePageBytes(bytes, title, lead, &written);
+    PageBuffer retitled;
+    const RetitleStatus status = RetitlePageBytes(bytes, title, lead, &retitled);
     if (bytes.find('\0') != std::string::npos) {
         Check(status == RetitleStatus::kHoldsNul, "a NUL byte is refused");
         return 0;
@@ -119,6 +131,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     Check(status == RetitleStatus::kDone, "a page is retitled");
+    const std::string written(retitled.text());
+    Check(retitled.modified() == (written != bytes), "an unchanged page is known as such");
     Check(written == Expected(text, title), "outside the title only breaks change");
 
     // Read back: the title as loaded, up to a "</title>" it may itself hold.

@@ -2,6 +2,8 @@
 
 #include "platform/platform.h"
 
+#include <cstring>
+
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #define TITORA_HAVE_SSE2 1
 #include <emmintrin.h>
@@ -29,65 +31,64 @@ unsigned LowestSetBit(unsigned mask) {
     return static_cast<unsigned>(__builtin_ctz(mask));
 #endif
 }
+
+unsigned HighestSetBit(unsigned mask) {
+#if defined(_MSC_VER)
+    unsigned long index;
+    _BitScanReverse(&index, mask);
+    return static_cast<unsigned>(index);
+#else
+    return 31u - static_cast<unsigned>(__builtin_clz(mask));
+#endif
+}
+
+// Which of the sixteen bytes at `p` are a CR or an LF, one bit each.
+unsigned BreakMask(const char* p) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')),
+                                      _mm_cmpeq_epi8(v, _mm_set1_epi8('\n')));
+    return static_cast<unsigned>(_mm_movemask_epi8(hits));
+}
 #endif
 
-// How many bytes normalisation adds when no byte is a lead byte. Works from one CR or
-// LF to the next, so that the runs between breaks cost almost nothing.
-std::size_t AddedBytesWithoutLeadBytes(const char* p, const char* end) {
-    std::size_t added = 0;
-    while ((p = FindLineBreakByte(p, end)) != end) {
-        if (*p == '\r' && p + 1 != end && p[1] == '\n') {
-            p += 2;
-            continue;
-        }
-        ++added; // a lone CR or a lone LF each becomes CR LF
-        ++p;
-    }
-    return added;
+bool IsBreak(char c) {
+    return c == '\r' || c == '\n';
 }
 
-// Appending into reserved room rather than resizing first: resizing would clear
-// memory that is then written over, a second pass over a page that may be large.
-std::string NormaliseWithoutLeadBytes(std::string_view bytes, std::size_t spare) {
+// Calls `piece(data, length, isBreak)` for each run of ordinary bytes and each line
+// break of `bytes`, in order. Without lead bytes it works from one CR or LF to the
+// next, so that the runs between breaks cost almost nothing; with them it goes byte
+// by byte, since whether a CR or LF is the second byte of a character depends on
+// every byte before it.
+template <typename Piece>
+void ForEachPiece(std::string_view bytes, const LeadBytes& lead, Piece piece) {
     const char* p = bytes.data();
     const char* const end = p + bytes.size();
-    std::string text;
-    text.reserve(bytes.size() + AddedBytesWithoutLeadBytes(p, end) + spare);
-    for (;;) {
-        const char* brk = FindLineBreakByte(p, end);
-        text.append(p, static_cast<std::size_t>(brk - p));
-        if (brk == end) {
-            return text;
+    if (!lead.any()) {
+        for (;;) {
+            const char* brk = FindLineBreakByte(p, end);
+            piece(p, static_cast<std::size_t>(brk - p), false);
+            if (brk == end) {
+                return;
+            }
+            piece(brk, 0, true);
+            p = (*brk == '\r' && brk + 1 != end && brk[1] == '\n') ? brk + 2 : brk + 1;
         }
-        text.append("\r\n", 2);
-        p = (*brk == '\r' && brk + 1 != end && brk[1] == '\n') ? brk + 2 : brk + 1;
     }
-}
-
-// The double-byte case goes byte by byte: whether a CR or LF is the second byte of a
-// character depends on every byte before it.
-std::string NormaliseWithLeadBytes(std::string_view bytes, const LeadBytes& lead,
-                                   std::size_t spare) {
-    const std::size_t n = bytes.size();
-    std::string text;
-    text.reserve(n + spare);
-    for (std::size_t i = 0; i < n;) {
-        const unsigned char c = static_cast<unsigned char>(bytes[i]);
-        if (lead.isLead(c) && i + 1 < n) {
-            text.append(bytes.data() + i, 2);
-            i += 2;
-        } else if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n') {
-            text.append("\r\n", 2);
-            i += 2;
-        } else if (c == '\r' || c == '\n') {
-            text.append("\r\n", 2);
-            i += 1;
+    const char* run = p;
+    while (p != end) {
+        if (lead.isLead(static_cast<unsigned char>(*p)) && p + 1 != end) {
+            p += 2;
+        } else if (IsBreak(*p)) {
+            piece(run, static_cast<std::size_t>(p - run), false);
+            piece(p, 0, true);
+            p += (*p == '\r' && p + 1 != end && p[1] == '\n') ? 2 : 1;
+            run = p;
         } else {
-            text += static_cast<char>(c);
-            i += 1;
+            ++p;
         }
     }
-    return text;
+    piece(run, static_cast<std::size_t>(end - run), false);
 }
 
 } // namespace
@@ -116,33 +117,89 @@ LeadBytes LeadBytes::ForSystem() {
 
 const char* FindLineBreakByte(const char* p, const char* end) {
 #if TITORA_HAVE_SSE2
-    // Sixteen bytes at a time: page text has a break every few dozen bytes, and this
-    // scan runs over every byte of every page loaded.
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    while (end - p >= 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf));
-        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
-        if (mask != 0) {
+    // Sixteen bytes at a time: this scan runs over every byte of every page saved.
+    for (; end - p >= 16; p += 16) {
+        if (const unsigned mask = BreakMask(p)) {
             return p + LowestSetBit(mask);
         }
-        p += 16;
     }
 #endif
     for (; p != end; ++p) {
-        if (*p == '\r' || *p == '\n') {
+        if (IsBreak(*p)) {
             return p;
         }
     }
     return end;
 }
 
-std::string NormaliseLineBreaks(std::string_view bytes, const LeadBytes& lead, std::size_t spare) {
-    if (lead.any()) {
-        return NormaliseWithLeadBytes(bytes, lead, spare);
+const char* FindLastLineBreakByte(const char* begin, const char* p) {
+#if TITORA_HAVE_SSE2
+    for (; p - begin >= 16; p -= 16) {
+        if (const unsigned mask = BreakMask(p - 16)) {
+            return p - 16 + HighestSetBit(mask);
+        }
     }
-    return NormaliseWithoutLeadBytes(bytes, spare);
+#endif
+    while (p != begin) {
+        if (IsBreak(*--p)) {
+            return p;
+        }
+    }
+    return nullptr;
+}
+
+std::size_t NormalisedSize(std::string_view bytes, const LeadBytes& lead) {
+    std::size_t size = bytes.size();
+    ForEachPiece(bytes, lead, [&](const char* at, std::size_t, bool isBreak) {
+        // A pair already is CR LF; a lone CR or LF gains one byte.
+        if (isBreak && !(at[0] == '\r' && at + 1 != bytes.data() + bytes.size() && at[1] == '\n')) {
+            ++size;
+        }
+    });
+    return size;
+}
+
+char* NormaliseInto(char* out, std::string_view bytes, const LeadBytes& lead) {
+    ForEachPiece(bytes, lead, [&](const char* at, std::size_t length, bool isBreak) {
+        if (isBreak) {
+            *out++ = '\r';
+            *out++ = '\n';
+            return;
+        }
+        if (length != 0) {
+            std::memcpy(out, at, length);
+            out += length;
+        }
+    });
+    return out;
+}
+
+std::string NormaliseLineBreaks(std::string_view bytes, const LeadBytes& lead) {
+    std::string text(NormalisedSize(bytes, lead), '\0');
+    NormaliseInto(text.data(), bytes, lead);
+    return text;
+}
+
+void NormaliseInPlace(char* data, std::size_t size, std::size_t normalisedSize) {
+    // From the end towards the start: `out` runs ahead of `p` by the bytes still to be
+    // added, and once they are all added what remains is in place already. Without
+    // lead bytes, an LF that follows a CR always pairs with it, so the pairs read the
+    // same from either end.
+    const char* p = data + size;
+    char* out = data + normalisedSize;
+    while (out != p) {
+        const char* brk = FindLastLineBreakByte(data, p);
+        if (brk == nullptr) {
+            return; // only when `normalisedSize` was not the size of these bytes
+        }
+        const std::size_t run = static_cast<std::size_t>(p - (brk + 1));
+        out -= run;
+        std::memmove(out, brk + 1, run);
+        p = (*brk == '\n' && brk != data && brk[-1] == '\r') ? brk - 1 : brk;
+        out -= 2;
+        out[0] = '\r';
+        out[1] = '\n';
+    }
 }
 
 } // namespace titora

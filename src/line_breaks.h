@@ -1,5 +1,10 @@
 // Line-break normalisation of page text: every line break becomes CR LF, while the
 // two bytes of a double-byte character are never taken apart.
+//
+// The table: CR LF stays one break; a lone LF or a lone CR becomes CR LF; LF CR is two
+// breaks (the LF, then the CR); CR CR LF is two breaks. A lead byte and the byte after
+// it are copied unchanged, even when the second is a CR or an LF. Every other byte is
+// copied unchanged.
 #pragma once
 
 #include <bitset>
@@ -27,14 +32,25 @@ private:
     std::bitset<256> bytes_;
 };
 
-// Returns `bytes` with every line break as CR LF: CR LF stays, a lone LF or a lone CR
-// becomes CR LF, LF CR is two breaks, CR CR LF is two breaks. A lead byte and the byte
-// after it are copied unchanged. The result has room for `spare` more bytes, so that
-// text inserted later needs no new allocation.
-std::string NormaliseLineBreaks(std::string_view bytes, const LeadBytes& lead,
-                                std::size_t spare = 0);
+// `bytes` normalised by the table.
+std::string NormaliseLineBreaks(std::string_view bytes, const LeadBytes& lead);
+
+// The length of `bytes` once normalised.
+std::size_t NormalisedSize(std::string_view bytes, const LeadBytes& lead);
+
+// Writes `bytes` normalised to `out`, which has room for NormalisedSize() bytes and
+// does not overlap them. Returns the end of what was written.
+char* NormaliseInto(char* out, std::string_view bytes, const LeadBytes& lead);
+
+// Normalises the `size` bytes at `data` where they stand, for a code page without lead
+// bytes; `normalisedSize` is their NormalisedSize(), and `data` has room for it.
+// Works from the end, so only the bytes after the first break that grows move.
+void NormaliseInPlace(char* data, std::size_t size, std::size_t normalisedSize);
 
 // Returns the first CR or LF in [begin, end), or `end` when there is none.
 const char* FindLineBreakByte(const char* begin, const char* end);
+
+// Returns the last CR or LF in [begin, end), or nullptr when there is none.
+const char* FindLastLineBreakByte(const char* begin, const char* end);
 
 } // namespace titora

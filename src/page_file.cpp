@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 #include "title_engine.h"
 
+#include <cstdint>
 #include <memory>
 #include <new>
 #include <utility>
@@ -47,11 +48,19 @@ private:
     bool kept_ = false;
 };
 
-// Writes `text` over the page file through `page`. On any failure the old bytes go
-// back before the error is raised: the text is written over the old bytes and the
-// file cut to length afterwards, so that putting the old bytes back needs no new
-// disk space.
-void RewriteInPlace(const File& page, std::string_view oldBytes, const std::string& text) {
+// Writes `text` over the page file through `page`, open for reading and writing. The
+// old bytes are read first, so that on any failure they go back before the error is
+// raised. The text is written over the old bytes and the file cut to length
+// afterwards, so that putting the old bytes back needs no new disk space.
+void RewriteInPlace(const std::string& path, const File& page, std::uint64_t size,
+                    std::string_view text) {
+    PageBytes old(0, static_cast<std::size_t>(size), static_cast<std::size_t>(size));
+    std::size_t got = 0;
+    if (!platform::Read(page, old.data(), old.view().size(), &got)) {
+        FailCreate(path);
+    }
+    old.shorten(got);
+    const std::string_view oldBytes = old.view();
     // Once flushed, the text is on the disk: closing the page can add no failure.
     if (platform::WriteAt(page, 0, text.data(), text.size()) &&
         platform::Truncate(page, text.size()) && platform::Flush(page)) {
@@ -68,8 +77,7 @@ enum class Replaced { kYes, kNo };
 // The careful road: a temporary file beside the target, renamed over it. kNo when the
 // temporary file cannot be made, cannot take the page's owner and group, or cannot be
 // renamed: the page is then untouched and the caller rewrites it in place.
-Replaced ReplaceThroughTemporary(const std::string& path, const File& page,
-                                 const std::string& text) {
+Replaced ReplaceThroughTemporary(const std::string& path, const File& page, std::string_view text) {
     std::string target;
     if (!platform::ResolvePath(path, &target)) {
         return Replaced::kNo;
@@ -99,7 +107,7 @@ Replaced ReplaceThroughTemporary(const std::string& path, const File& page,
 
 } // namespace
 
-PageBytes LoadPageFile(const std::string& path) {
+PageBytes LoadPageFile(const std::string& path, std::size_t front, bool roomToGrow) {
     File file = platform::OpenForReading(path);
     if (!file.isOpen()) {
         FailOpen(path);
@@ -108,19 +116,23 @@ PageBytes LoadPageFile(const std::string& path) {
     if (!platform::GetInfo(file, &info) || !info.regular) {
         FailOpen(path);
     }
-    if (info.size > std::string().max_size()) {
+    // Room for a line break in four bytes to grow from LF to CR LF, which covers the
+    // pages people write; a page with more breaks is normalised into new memory.
+    const std::uint64_t room = roomToGrow ? info.size / 4 + 16 : 0;
+    if (info.size > SIZE_MAX / 2 || front > SIZE_MAX / 4) {
         throw std::bad_alloc();
     }
-    PageBytes bytes(static_cast<std::size_t>(info.size));
+    const std::size_t size = static_cast<std::size_t>(info.size);
+    PageBytes bytes(front, size, front + size + static_cast<std::size_t>(room));
     std::size_t got = 0;
-    if (!platform::Read(file, bytes.data(), bytes.view().size(), &got)) {
+    if (!platform::Read(file, bytes.data(), size, &got)) {
         FailOpen(path);
     }
     bytes.shorten(got);
     return bytes;
 }
 
-void SavePageFile(const std::string& path, std::string_view oldBytes, const std::string& text) {
+void SavePageFile(const std::string& path, std::string_view text, bool unchanged) {
     File page = platform::OpenForWriting(path);
     if (!page.isOpen()) {
         FailCreate(path);
@@ -129,14 +141,14 @@ void SavePageFile(const std::string& path, std::string_view oldBytes, const std:
     if (!platform::GetInfo(page, &info) || !info.regular || info.readOnly) {
         FailCreate(path);
     }
-    if (text == oldBytes) {
+    if (unchanged) {
         return;
     }
     // Renaming over a file with several names would part it from the others.
     if (info.linkCount == 1 && ReplaceThroughTemporary(path, page, text) == Replaced::kYes) {
         return;
     }
-    RewriteInPlace(page, oldBytes, text);
+    RewriteInPlace(path, page, info.size, text);
 }
 
 } // namespace titora

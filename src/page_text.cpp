@@ -1,6 +1,7 @@
 #include "page_text.h"
 
 #include <cstring>
+#include <utility>
 
 namespace titora {
 namespace {
@@ -142,22 +143,17 @@ bool PutTitle(PageBuffer& buffer, std::string_view title) {
 }
 
 RetitleStatus RetitlePageBytes(std::string_view bytes, std::string_view title,
-                               const LeadBytes& lead, std::string* text) {
-    // The text ends before the first NUL, so saving it would cut the file there: a
-    // UTF-16 page or a binary file would be destroyed.
-    if (FirstNul(bytes) != bytes.size()) {
+                               const LeadBytes& lead, PageBuffer* buffer) {
+    // As WriteTitle does it: the bytes in memory with room around them, taken over.
+    const std::size_t front = title.size() + kLargestInsertion;
+    PageBytes page(front, bytes.size(), front + bytes.size() + bytes.size() / 4 + 16);
+    if (!bytes.empty()) {
+        std::memcpy(page.data(), bytes.data(), bytes.size());
+    }
+    if (!buffer->adopt(std::move(page), lead)) {
         return RetitleStatus::kHoldsNul;
     }
-    // Room for the largest insertion, so that putting the title in place moves the
-    // text within its memory instead of copying it to new memory.
-    const std::size_t largestInsertion = std::string_view("<head><title></title></head>").size();
-    PageBuffer buffer;
-    buffer.load(bytes, lead, title.size() + largestInsertion);
-    if (!PutTitle(buffer, title)) {
-        return RetitleStatus::kNoEndOfTitle;
-    }
-    *text = buffer.release();
-    return RetitleStatus::kDone;
+    return PutTitle(*buffer, title) ? RetitleStatus::kDone : RetitleStatus::kNoEndOfTitle;
 }
 
 } // namespace titora

@@ -17,6 +17,8 @@ inline constexpr std::string_view kTitleEndTag = "</title>";
 inline constexpr std::string_view kHeadTag = "<head>";
 inline constexpr std::string_view kHtmlTag = "<html>";
 inline constexpr std::string_view kUntitled = "UnTitled";
+// The length of "<head><title></title></head>", the most that goes in beside a title.
+inline constexpr std::size_t kLargestInsertion = 28;
 
 // The offset of the first occurrence of `tag` (given in lower case, beginning with
 // "<") at or after `from`, or npos. ASCII letters match without regard to case, which
@@ -55,9 +57,10 @@ bool PutTitle(PageBuffer& buffer, std::string_view title);
 
 enum class RetitleStatus { kDone, kHoldsNul, kNoEndOfTitle };
 
-// WriteTitle on a file's bytes: loads them as page text and puts `title` in place.
-// On kDone `*text` is the text to save; otherwise it is left alone.
+// WriteTitle on a file's bytes: has `buffer` take them over as page text, with the
+// room WriteTitle gives them, and puts `title` in place. On kDone the buffer holds the
+// text to save.
 RetitleStatus RetitlePageBytes(std::string_view bytes, std::string_view title,
-                               const LeadBytes& lead, std::string* text);
+                               const LeadBytes& lead, PageBuffer* buffer);
 
 } // namespace titora

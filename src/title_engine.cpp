@@ -32,18 +32,21 @@ std::string ReadTitle(const std::string& path) {
 
 void WriteTitle(const std::string& path, const std::string& title) {
     WithinCapacity([&] {
-        const PageBytes bytes = LoadPageFile(path);
-        std::string text;
-        switch (RetitlePageBytes(bytes.view(), title, LeadBytes::ForSystem(), &text)) {
-        case RetitleStatus::kHoldsNul:
+        // Room in front for the largest insertion, so that putting the title in place
+        // moves only the text before it; room behind for the line breaks to grow.
+        PageBuffer buffer;
+        const bool noNul = buffer.adopt(LoadPageFile(path, title.size() + kLargestInsertion, true),
+                                        LeadBytes::ForSystem());
+        // The text ends before the first NUL, so saving it would cut the file there: a
+        // UTF-16 page or a binary file would be destroyed.
+        if (!noNul) {
             throw TitleEngineError("Cannot write a title into " + path +
                                    ": the file holds a NUL byte");
-        case RetitleStatus::kNoEndOfTitle:
-            throw TitleEngineError("Cannot find the end of the title in " + path);
-        case RetitleStatus::kDone:
-            break;
         }
-        SavePageFile(path, bytes.view(), text);
+        if (!PutTitle(buffer, title)) {
+            throw TitleEngineError("Cannot find the end of the title in " + path);
+        }
+        SavePageFile(path, buffer.text(), !buffer.modified());
     });
 }
 

@@ -46,7 +46,7 @@ struct FileInfo {
 // also not on a FIFO or a device. Returns a closed File on failure.
 File OpenForReading(const std::string& path);
 
-// Opens an existing file for writing without changing it. Never blocks.
+// Opens an existing file for reading and writing without changing it. Never blocks.
 File OpenForWriting(const std::string& path);
 
 bool GetInfo(const File& file, FileInfo* info);

@@ -115,7 +115,7 @@ File OpenForReading(const std::string& path) {
 }
 
 File OpenForWriting(const std::string& path) {
-    return OpenExisting(path, O_WRONLY);
+    return OpenExisting(path, O_RDWR);
 }
 
 bool GetInfo(const File& file, FileInfo* info) {

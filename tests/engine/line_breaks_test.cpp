@@ -105,7 +105,14 @@ TEST(NormaliseLineBreaks, AgreesWithTheTableOnRandomText) {
                     c = alphabet[random() % sizeof alphabet];
                 }
             }
-            ASSERT_EQ(NormaliseLineBreaks(in, lead), Reference(in, lead)) << cp << " " << in;
+            const std::string expected = Reference(in, lead);
+            ASSERT_EQ(NormaliseLineBreaks(in, lead), expected) << cp << " " << in;
+            ASSERT_EQ(NormalisedSize(in, lead), expected.size());
+            if (!lead.any()) {
+                std::string inPlace = in + std::string(expected.size() - in.size(), '?');
+                NormaliseInPlace(inPlace.data(), in.size(), expected.size());
+                ASSERT_EQ(inPlace, expected) << in;
+            }
         }
     }
 }
@@ -121,6 +128,18 @@ TEST(FindLineBreakByte, FindsTheFirstBreakAtEveryPlace) {
     }
     const std::string none(33, 'y');
     EXPECT_EQ(FindLineBreakByte(none.data(), none.data() + none.size()), none.data() + none.size());
+    EXPECT_EQ(FindLastLineBreakByte(none.data(), none.data() + none.size()), nullptr);
+}
+
+TEST(FindLastLineBreakByte, FindsTheLastBreakAtEveryPlace) {
+    for (std::size_t at = 0; at < 40; ++at) {
+        std::string text(40, 'x');
+        text[at] = (at % 2 == 0) ? '\r' : '\n';
+        if (at >= 3) {
+            text[at - 3] = '\n';
+        }
+        EXPECT_EQ(FindLastLineBreakByte(text.data(), text.data() + text.size()), text.data() + at);
+    }
 }
 
 } // namespace

@@ -12,12 +12,14 @@ using namespace std::string_literals;
 
 TEST(PageBuffer, LoadCutsAtTheFirstNulAndNormalisesBreaks) {
     PageBuffer buffer;
-    buffer.load("a\nb\rc\0d\ne"s, LeadBytes());
+    EXPECT_FALSE(buffer.load("a\nb\rc\0d\ne"s, LeadBytes()));
     EXPECT_EQ(buffer.text(), "a\r\nb\r\nc");
-    buffer.load("x\r\0"s, LeadBytes());
+    EXPECT_FALSE(buffer.load("x\r\0"s, LeadBytes()));
     EXPECT_EQ(buffer.text(), "x\r\n");
-    buffer.load("\x81\0\n"s, LeadBytes::ForCodePage(932));
+    EXPECT_FALSE(buffer.load("\x81\0\n"s, LeadBytes::ForCodePage(932)));
     EXPECT_EQ(buffer.text(), "\x81");
+    EXPECT_TRUE(buffer.load("no nul\n", LeadBytes(), 10));
+    EXPECT_EQ(buffer.text(), "no nul\r\n");
 }
 
 struct RangeCase {
@@ -65,6 +67,77 @@ TEST(PageBuffer, ReplaceSelectionReplacesOrInserts) {
     buffer.select(6, 24);
     buffer.replaceSelection("");
     EXPECT_EQ(buffer.text(), "<head>");
+}
+
+// Replacing moves the shorter side of the text, into the room kept in front where
+// it fits: whichever side moves, the text is that of a plain replacement.
+TEST(PageBuffer, ReplaceSelectionAgreesWithAPlainReplacement) {
+    const std::string text = "0123456789abcdefghij";
+    for (std::size_t spare : {0u, 3u, 40u}) {
+        for (std::size_t start = 0; start <= text.size(); ++start) {
+            for (std::size_t length : {0u, 1u, 5u}) {
+                for (const std::string& replacement : {""s, "X"s, "XYZW"s, std::string(30, 'Q')}) {
+                    PageBuffer buffer;
+                    buffer.load(text, LeadBytes(), spare);
+                    buffer.select(static_cast<std::ptrdiff_t>(start),
+                                  static_cast<std::ptrdiff_t>(length));
+                    std::string expected = text;
+                    expected.replace(buffer.selectionStart(),
+                                     buffer.selectionEnd() - buffer.selectionStart(), replacement);
+                    const std::size_t caret = buffer.selectionStart() + replacement.size();
+                    buffer.replaceSelection(replacement);
+                    ASSERT_EQ(buffer.text(), expected) << spare << " " << start << " " << length;
+                    ASSERT_EQ(buffer.selectionStart(), caret);
+                    // A second replacement works on the text as it now stands.
+                    buffer.select(0, 2);
+                    buffer.replaceSelection("<>");
+                    expected.replace(0, 2, "<>");
+                    ASSERT_EQ(buffer.text(), expected);
+                }
+            }
+        }
+    }
+}
+
+// Taking over a file's bytes normalises them where they stand when there is room
+// behind them, and in new memory when not: the text is the same either way.
+TEST(PageBuffer, AdoptGivesTheTextThatLoadGives) {
+    const std::string samples[] = {"",
+                                   "plain",
+                                   "a\nb\n",
+                                   "\n\n\n\n",
+                                   "a\r\nb\r\n",
+                                   "x\ry\n\rz\r\r\n",
+                                   "<title>t</title>\n" + std::string(40, 'w') + "\n\n",
+                                   "a\nb\0c\n"s};
+    for (const std::string& bytes : samples) {
+        for (unsigned cp : {0u, 932u}) {
+            const LeadBytes lead = LeadBytes::ForCodePage(cp);
+            PageBuffer loaded;
+            const bool noNul = loaded.load(bytes, lead);
+            for (std::size_t room : {0u, 1u, 3u, 64u}) {
+                PageBytes page(5, bytes.size(), 5 + bytes.size() + room);
+                bytes.copy(page.data(), bytes.size());
+                PageBuffer adopted;
+                EXPECT_EQ(adopted.adopt(std::move(page), lead), noNul);
+                EXPECT_EQ(adopted.text(), loaded.text()) << cp << " " << room;
+                EXPECT_EQ(adopted.modified(), loaded.modified());
+                EXPECT_EQ(adopted.modified(), loaded.text() != bytes);
+            }
+        }
+    }
+}
+
+TEST(PageBuffer, KnowsWhetherAReplacementChangedTheText) {
+    PageBuffer buffer;
+    buffer.load("<title>same</title>\r\n", LeadBytes());
+    EXPECT_FALSE(buffer.modified());
+    buffer.select(7, 4);
+    buffer.replaceSelection("same");
+    EXPECT_FALSE(buffer.modified());
+    buffer.select(7, 4);
+    buffer.replaceSelection("Same");
+    EXPECT_TRUE(buffer.modified());
 }
 
 } // namespace

@@ -119,10 +119,10 @@ std::ostream& operator<<(std::ostream& o, const WriteCase& c) {
 class RetitleBytes : public testing::TestWithParam<WriteCase> {};
 
 TEST_P(RetitleBytes, ChangesTheTitleAndTheBreaksOnly) {
-    std::string text;
-    ASSERT_EQ(RetitlePageBytes(GetParam().bytes, GetParam().title, LeadBytes(), &text),
+    PageBuffer buffer;
+    ASSERT_EQ(RetitlePageBytes(GetParam().bytes, GetParam().title, LeadBytes(), &buffer),
               RetitleStatus::kDone);
-    EXPECT_EQ(text, GetParam().text);
+    EXPECT_EQ(buffer.text(), GetParam().text);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -164,16 +164,16 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<WriteCase>& info) { return info.param.name; });
 
 TEST(RetitlePageBytes, RefusesWhatWouldLoseTheDocument) {
-    std::string text = "untouched";
-    EXPECT_EQ(RetitlePageBytes("<title>open\n<p>body", "t", LeadBytes(), &text),
+    PageBuffer buffer;
+    EXPECT_EQ(RetitlePageBytes("<title>open\n<p>body", "t", LeadBytes(), &buffer),
               RetitleStatus::kNoEndOfTitle);
-    EXPECT_EQ(RetitlePageBytes("</title><title>open", "t", LeadBytes(), &text),
+    EXPECT_EQ(buffer.text(), "<title>open\r\n<p>body");
+    EXPECT_EQ(RetitlePageBytes("</title><title>open", "t", LeadBytes(), &buffer),
               RetitleStatus::kNoEndOfTitle);
-    EXPECT_EQ(RetitlePageBytes("<title>a</title>\0tail"s, "t", LeadBytes(), &text),
+    EXPECT_EQ(RetitlePageBytes("<title>a</title>\0tail"s, "t", LeadBytes(), &buffer),
               RetitleStatus::kHoldsNul);
-    EXPECT_EQ(RetitlePageBytes("\xFF\xFE<\0h\0"s, "t", LeadBytes(), &text),
+    EXPECT_EQ(RetitlePageBytes("\xFF\xFE<\0h\0"s, "t", LeadBytes(), &buffer),
               RetitleStatus::kHoldsNul);
-    EXPECT_EQ(text, "untouched");
 }
 
 } // namespace
