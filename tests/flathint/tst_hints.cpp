@@ -179,6 +179,7 @@ private Q_SLOTS:
         QTest::newRow("key press") << 0;
         QTest::newRow("mouse button") << 1;
         QTest::newRow("pointer leaves the window") << 2;
+        QTest::newRow("application deactivated") << 3;
     }
     void inputAndLeavingHideTheHint() {
         QFETCH(int, Way);
@@ -189,8 +190,10 @@ private Q_SLOTS:
             QTest::keyClick(Form, Qt::Key_Shift);
         else if (Way == 1)
             QTest::mousePress(Button2, Qt::RightButton, {}, QPoint(5, 5));
-        else
+        else if (Way == 2)
             MoveAway();
+        else
+            Q_EMIT qApp->applicationStateChanged(Qt::ApplicationInactive);
         QVERIFY(!HintVisible());
         QCOMPARE(Hints().HintWindow(), Window);
         QCOMPARE(Hints().PendingDelay(), -1);
