@@ -12,10 +12,11 @@ add_library(title_engine STATIC
     ${CMAKE_CURRENT_LIST_DIR}/page_file.h
     ${CMAKE_CURRENT_LIST_DIR}/platform/platform.h
 )
-if(WIN32)
-    target_sources(title_engine PRIVATE ${CMAKE_CURRENT_LIST_DIR}/platform/platform_win32.cpp)
-else()
+# One file per platform holds every system call the engine makes.
+if(UNIX)
     target_sources(title_engine PRIVATE ${CMAKE_CURRENT_LIST_DIR}/platform/platform_posix.cpp)
+else()
+    message(FATAL_ERROR "The title engine's platform layer exists for POSIX systems only so far")
 endif()
 target_include_directories(title_engine PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(title_engine PUBLIC titora_options)

@@ -21,6 +21,10 @@ void MarkRange(std::bitset<256>& bytes, unsigned first, unsigned last) {
     }
 }
 
+bool IsBreak(char c) {
+    return c == '\r' || c == '\n';
+}
+
 #if TITORA_HAVE_SSE2
 unsigned LowestSetBit(unsigned mask) {
 #if defined(_MSC_VER)
@@ -42,17 +46,71 @@ unsigned HighestSetBit(unsigned mask) {
 #endif
 }
 
-// Which of the sixteen bytes at `p` are a CR or an LF, one bit each.
-unsigned BreakMask(const char* p) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')),
-                                      _mm_cmpeq_epi8(v, _mm_set1_epi8('\n')));
-    return static_cast<unsigned>(_mm_movemask_epi8(hits));
+__m128i Load(const char* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+// Which of the sixteen bytes of `v` equal `c`, one bit each.
+unsigned Matches(__m128i v, char c) {
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(c))));
+}
+
+// Which of the sixteen bytes of `v` are a CR or an LF, one bit each.
+unsigned BreakMask(__m128i v) {
+    return Matches(v, '\r') | Matches(v, '\n');
 }
 #endif
 
-bool IsBreak(char c) {
-    return c == '\r' || c == '\n';
+#if TITORA_HAVE_SSE2
+// The sum of the sixteen byte counters of `counters`.
+std::size_t SumOfBytes(__m128i counters) {
+    const __m128i sums = _mm_sad_epu8(counters, _mm_setzero_si128());
+    return static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
+           static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+}
+#endif
+
+// How many bytes normalisation adds when there are no lead bytes: one for each CR or
+// LF that is not part of a CR LF pair.
+std::size_t AddedWithoutLeadBytes(const char* p, const char* end) {
+    std::size_t breaks = 0;
+    std::size_t pairs = 0;
+    bool afterCr = false;
+#if TITORA_HAVE_SSE2
+    // Sixteen bytes at a time, with a byte counter for each place: a compare gives -1
+    // where it holds, subtracted from the counters, which are summed before they can
+    // overflow. An LF pairs with a CR just before it, which may end the block before.
+    __m128i breakCounters = _mm_setzero_si128();
+    __m128i pairCounters = _mm_setzero_si128();
+    __m128i previousCr = _mm_setzero_si128();
+    int blocks = 0;
+    for (; end - p >= 16; p += 16) {
+        const __m128i v = Load(p);
+        const __m128i cr = _mm_cmpeq_epi8(v, _mm_set1_epi8('\r'));
+        const __m128i lf = _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'));
+        const __m128i crBefore =
+            _mm_or_si128(_mm_slli_si128(cr, 1), _mm_srli_si128(previousCr, 15));
+        breakCounters = _mm_sub_epi8(breakCounters, _mm_or_si128(cr, lf));
+        pairCounters = _mm_sub_epi8(pairCounters, _mm_and_si128(lf, crBefore));
+        previousCr = cr;
+        if (++blocks == 255) {
+            breaks += SumOfBytes(breakCounters);
+            pairs += SumOfBytes(pairCounters);
+            breakCounters = _mm_setzero_si128();
+            pairCounters = _mm_setzero_si128();
+            blocks = 0;
+        }
+    }
+    breaks += SumOfBytes(breakCounters);
+    pairs += SumOfBytes(pairCounters);
+    afterCr = (_mm_movemask_epi8(previousCr) & 0x8000) != 0;
+#endif
+    for (; p != end; ++p) {
+        breaks += IsBreak(*p) ? 1 : 0;
+        pairs += (*p == '\n' && afterCr) ? 1 : 0;
+        afterCr = *p == '\r';
+    }
+    return breaks - 2 * pairs;
 }
 
 // Calls `piece(data, length, isBreak)` for each run of ordinary bytes and each line
@@ -119,7 +177,7 @@ const char* FindLineBreakByte(const char* p, const char* end) {
 #if TITORA_HAVE_SSE2
     // Sixteen bytes at a time: this scan runs over every byte of every page saved.
     for (; end - p >= 16; p += 16) {
-        if (const unsigned mask = BreakMask(p)) {
+        if (const unsigned mask = BreakMask(Load(p))) {
             return p + LowestSetBit(mask);
         }
     }
@@ -135,7 +193,7 @@ const char* FindLineBreakByte(const char* p, const char* end) {
 const char* FindLastLineBreakByte(const char* begin, const char* p) {
 #if TITORA_HAVE_SSE2
     for (; p - begin >= 16; p -= 16) {
-        if (const unsigned mask = BreakMask(p - 16)) {
+        if (const unsigned mask = BreakMask(Load(p - 16))) {
             return p - 16 + HighestSetBit(mask);
         }
     }
@@ -149,6 +207,9 @@ const char* FindLastLineBreakByte(const char* begin, const char* p) {
 }
 
 std::size_t NormalisedSize(std::string_view bytes, const LeadBytes& lead) {
+    if (!lead.any()) {
+        return bytes.size() + AddedWithoutLeadBytes(bytes.data(), bytes.data() + bytes.size());
+    }
     std::size_t size = bytes.size();
     ForEachPiece(bytes, lead, [&](const char* at, std::size_t, bool isBreak) {
         // A pair already is CR LF; a lone CR or LF gains one byte.
@@ -188,6 +249,18 @@ void NormaliseInPlace(char* data, std::size_t size, std::size_t normalisedSize) 
     const char* p = data + size;
     char* out = data + normalisedSize;
     while (out != p) {
+#if TITORA_HAVE_SSE2
+        // Sixteen bytes without a break move in one piece.
+        if (p - data >= 16) {
+            const __m128i block = Load(p - 16);
+            if (BreakMask(block) == 0) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out - 16), block);
+                p -= 16;
+                out -= 16;
+                continue;
+            }
+        }
+#endif
         const char* brk = FindLastLineBreakByte(data, p);
         if (brk == nullptr) {
             return; // only when `normalisedSize` was not the size of these bytes

@@ -1,7 +1,9 @@
 #include "line_breaks.h"
+#include "platform/platform.h"
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <random>
 #include <string>
 
@@ -72,6 +74,23 @@ TEST(LeadBytes, RangesOfTheDoubleByteCodePages) {
     }
 }
 
+// The system's code page comes from the locale's character set, which the GUI sets
+// from the environment at start.
+TEST(LeadBytes, SystemCodePageFollowsTheLocale) {
+    const std::string saved = std::setlocale(LC_CTYPE, nullptr);
+    ASSERT_NE(std::setlocale(LC_CTYPE, "C"), nullptr);
+    EXPECT_EQ(platform::SystemCodePage(), 0u);
+    if (std::setlocale(LC_CTYPE, "C.UTF-8") != nullptr) {
+        EXPECT_EQ(platform::SystemCodePage(), 65001u);
+        EXPECT_FALSE(LeadBytes::ForSystem().any());
+    }
+    if (std::setlocale(LC_CTYPE, "ja_JP.SJIS") != nullptr) {
+        EXPECT_EQ(platform::SystemCodePage(), 932u);
+        EXPECT_TRUE(LeadBytes::ForSystem().isLead(0x81));
+    }
+    std::setlocale(LC_CTYPE, saved.c_str());
+}
+
 // The plain byte-by-byte reading of the table, to hold the fast scan against.
 std::string Reference(const std::string& in, const LeadBytes& lead) {
     std::string out;
@@ -115,6 +134,20 @@ TEST(NormaliseLineBreaks, AgreesWithTheTableOnRandomText) {
             }
         }
     }
+}
+
+// Long enough for the counts to pass what one sixteen-byte sweep holds at a time.
+TEST(NormaliseLineBreaks, CountsLongRunsOfBreaks) {
+    std::string in;
+    for (int i = 0; i < 3000; ++i) {
+        in += i % 3 == 0 ? "\n" : "\r\n";
+        in += i % 7 == 0 ? "\r" : "";
+    }
+    const std::string expected = Reference(in, LeadBytes());
+    EXPECT_EQ(NormalisedSize(in, LeadBytes()), expected.size());
+    std::string inPlace = in + std::string(expected.size() - in.size(), '?');
+    NormaliseInPlace(inPlace.data(), in.size(), expected.size());
+    EXPECT_EQ(inPlace, expected);
 }
 
 TEST(FindLineBreakByte, FindsTheFirstBreakAtEveryPlace) {
