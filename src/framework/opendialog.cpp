@@ -35,9 +35,13 @@ public:
             open_->installEventFilter(this);
         }
         if (edit_) {
-            // Runs after Qt's own reaction to the same change, which may have left the button
-            // disabled without a change of state for the event filter to see.
-            connect(edit_, &QLineEdit::textChanged, this, [this] { KeepUsable(); });
+            // Runs after Qt's own reaction to the same change, which may have rewritten the
+            // box or left the button disabled without a change of state for the event filter
+            // to see.
+            connect(edit_, &QLineEdit::textChanged, this, [this](const QString& text) {
+                KeepTypedText(text);
+                KeepUsable();
+            });
         }
     }
 
@@ -126,6 +130,20 @@ protected:
     }
 
 private:
+    // Qt selects the typed names it finds in the view, and while the name box lacks the focus
+    // it writes the view's selection back into the box, even when the selection only changed
+    // because of that very text. Names the view cannot show (missing files, files hidden by
+    // the selected type) would be dropped that way, and the quotes of several names mangled,
+    // so the text as typed is put back.
+    void KeepTypedText(const QString& text) {
+        if (restoring_ || edit_->text() == text) {
+            return;
+        }
+        restoring_ = true;
+        edit_->setText(text);
+        restoring_ = false;
+    }
+
     // Any typed name can be opened.
     void KeepUsable() {
         if (open_ && !open_->isEnabled() && edit_ && !edit_->text().trimmed().isEmpty()) {
@@ -136,6 +154,7 @@ private:
     QLineEdit* edit_ = nullptr;
     QAbstractButton* open_ = nullptr;
     QStringList chosen_;
+    bool restoring_ = false;
 };
 
 // A filter entry as QFileDialog reads it: the text, then the patterns in parentheses. The

@@ -111,31 +111,76 @@ private Q_SLOTS:
         QVERIFY(open.Files().isEmpty());
     }
 
-    void typedMissingFileIsReturned() {
-        TOpenDialog open;
-        open.SetFilter(kFilter);
-        bool openEnabled = false;
-        WhenModal([&](QWidget* dialog) {
-            NameEdit(dialog)->setFocus();
-            QTest::keyClicks(NameEdit(dialog), Path(QStringLiteral("missing.html")));
-            openEnabled = OpenButton(dialog)->isEnabled();
-            OpenButton(dialog)->click();
-        });
-        QVERIFY(open.Execute());
-        QVERIFY(openEnabled);
-        QCOMPARE(open.Files(), QStringList{Path(QStringLiteral("missing.html"))});
+    // Typed names come back as typed, each a full path in the dialog's folder, in the typed
+    // order, whether the file exists or not and whatever type is selected. The names are typed
+    // with the focus in the name box, or elsewhere (Qt then writes the view's selection over
+    // the box as it changes).
+    void typedNamesAreReturned_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<bool>("focusInBox");
+        QTest::addColumn<bool>("pressEnter");
+        QTest::addColumn<QStringList>("names");
+        const QString twoWithMissing = QStringLiteral("\"b.htm\" \"missing.htm\"");
+        const QStringList bAndMissing{"b.htm", "missing.htm"};
+        QTest::newRow("one missing")
+            << "missing.html" << 0 << true << false << QStringList{"missing.html"};
+        QTest::newRow("several with a missing one, Enter")
+            << twoWithMissing << 0 << true << true << bAndMissing;
+        QTest::newRow("several with a missing one, focus elsewhere, Enter")
+            << twoWithMissing << 0 << false << true << bAndMissing;
+        QTest::newRow("several with a missing one, focus elsewhere, Open")
+            << twoWithMissing << 0 << false << false << bAndMissing;
+        QTest::newRow("one hidden by the type")
+            << "c.asp" << 0 << false << true << QStringList{"c.asp"};
+        QTest::newRow("several with one hidden by the type")
+            << "\"c.asp\" \"a.html\"" << 0 << false << true << QStringList{"c.asp", "a.html"};
+        QTest::newRow("missing, hidden and shown, in the typed order")
+            << "\"missing.htm\" \"b.htm\" \"c.asp\" \"a.html\"" << 0 << false << false
+            << QStringList{"missing.htm", "b.htm", "c.asp", "a.html"};
+        QTest::newRow("several under all files")
+            << "\"c.asp\" \"missing.htm\" \"b.htm\"" << 2 << false << true
+            << QStringList{"c.asp", "missing.htm", "b.htm"};
     }
-
-    // Several names, existing or not, come back as full paths in the dialog's order.
-    void severalFilesInTheDialogsOrder() {
+    void typedNamesAreReturned() {
+        QFETCH(QString, typed);
+        QFETCH(int, type);
+        QFETCH(bool, focusInBox);
+        QFETCH(bool, pressEnter);
+        QFETCH(QStringList, names);
         TOpenDialog open;
         open.SetFilter(kFilter);
         open.SetInitialFileName(Path(QStringLiteral("a.html")));
-        WhenModal([](QWidget* dialog) {
-            TypeAndOpen(dialog, QStringLiteral("\"b.htm\" \"nothere.html\" \"a.html\""));
+        QString shown;
+        bool openEnabled = false;
+        WhenModal([&](QWidget* dialog) {
+            ChooseType(dialog, type);
+            QWidget* focus = focusInBox ? static_cast<QWidget*>(NameEdit(dialog))
+                                        : dialog->findChild<QComboBox*>("fileTypeCombo");
+            dialog->activateWindow();
+            focus->setFocus();
+            QVERIFY(QTest::qWaitFor([focus] { return focus->hasFocus(); }));
+            NameEdit(dialog)->clear();
+            QTest::keyClicks(NameEdit(dialog), typed);
+            shown = NameEdit(dialog)->text();
+            openEnabled = OpenButton(dialog)->isEnabled();
+            if (pressEnter) {
+                QTest::keyClick(NameEdit(dialog), Qt::Key_Return);
+            } else {
+                QTest::mouseClick(OpenButton(dialog), Qt::LeftButton);
+            }
+            if (QApplication::activeModalWidget() == dialog) {
+                qobject_cast<QDialog*>(dialog)->reject();
+            }
         });
         QVERIFY(open.Execute());
-        QCOMPARE(open.Files(), (QStringList{Path("b.htm"), Path("nothere.html"), Path("a.html")}));
+        QCOMPARE(shown, typed);
+        QVERIFY(openEnabled);
+        QStringList paths;
+        for (const QString& name : names) {
+            paths << Path(name);
+        }
+        QCOMPARE(open.Files(), paths);
     }
 
     // A typed folder opens that folder; the dialog stays until a file is chosen.
