@@ -5,9 +5,11 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTreeView>
 
 namespace {
 
@@ -181,6 +183,30 @@ private Q_SLOTS:
             paths << Path(name);
         }
         QCOMPARE(open.Files(), paths);
+    }
+
+    // Files chosen in the view are written into the name box and returned.
+    void choosingInTheViewFillsTheBox() {
+        TOpenDialog open;
+        open.SetFilter(kFilter);
+        open.SetInitialFileName(Path(QStringLiteral("a.html")));
+        QString shown;
+        WhenModal([&](QWidget* dialog) {
+            auto* view = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+            auto* model = qobject_cast<QFileSystemModel*>(view->model());
+            view->setFocus();
+            QVERIFY(QTest::qWaitFor([view] { return view->hasFocus(); }));
+            for (const char* name : {"b.htm", "a.html"}) {
+                view->selectionModel()->select(model->index(Path(QLatin1String(name))),
+                                               QItemSelectionModel::Select |
+                                                   QItemSelectionModel::Rows);
+            }
+            shown = NameEdit(dialog)->text();
+            QTest::mouseClick(OpenButton(dialog), Qt::LeftButton);
+        });
+        QVERIFY(open.Execute());
+        QCOMPARE(shown, QStringLiteral("\"a.html\" \"b.htm\""));
+        QCOMPARE(open.Files(), (QStringList{Path("a.html"), Path("b.htm")}));
     }
 
     // A typed folder opens that folder; the dialog stays until a file is chosen.
