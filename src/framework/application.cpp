@@ -1,10 +1,14 @@
 #include "framework/application.h"
 
+#include <algorithm>
 #include <exception>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFontDatabase>
+#include <QFontInfo>
+#include <QHash>
 #include <QMessageBox>
+#include <QPainter>
 
 TApplication* Application = nullptr;
 
@@ -36,7 +40,41 @@ QFont DefaultFont(bool bold) {
     font.setBold(bold);
     // Bitmap-like metrics: no hinting changes and no synthetic fallbacks for the one family.
     font.setStyleStrategy(QFont::PreferDefault);
+    if (BoldNeedsDrawing(font)) {
+        // Each glyph drawn bold by DrawFontText is a pixel wider, as the glyphs of a bitmap
+        // bold face are; without the extra pixel neighbouring strokes run together.
+        font.setLetterSpacing(QFont::AbsoluteSpacing, 1);
+    }
     return font;
+}
+
+bool BoldNeedsDrawing(const QFont& font) {
+    if (font.weight() < QFont::DemiBold) {
+        return false;
+    }
+    // Asked once per family: the answer depends on the family's faces only.
+    static QHash<QString, bool> needsDrawing;
+    const QString family = QFontInfo(font).family();
+    const auto known = needsDrawing.constFind(family);
+    if (known != needsDrawing.constEnd()) {
+        return *known;
+    }
+    bool needs = !QFontDatabase::isSmoothlyScalable(family);
+    if (needs) {
+        const QStringList styles = QFontDatabase::styles(family);
+        needs = std::none_of(styles.begin(), styles.end(), [&family](const QString& style) {
+            return QFontDatabase::weight(family, style) >= QFont::DemiBold;
+        });
+    }
+    needsDrawing.insert(family, needs);
+    return needs;
+}
+
+void DrawFontText(QPainter& painter, const QRect& rect, int flags, const QString& text) {
+    painter.drawText(rect, flags, text);
+    if (BoldNeedsDrawing(painter.font())) {
+        painter.drawText(rect.translated(1, 0), flags, text);
+    }
 }
 
 QString ErrorBoxText(const QString& message) {

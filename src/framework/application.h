@@ -9,6 +9,9 @@
 #include <QString>
 #include <vector>
 
+class QPainter;
+class QRect;
+
 // The application object: the title, the windows it owns, the message loop and the one place
 // where exceptions leaving event handlers are caught and shown.
 class TApplication : public QApplication {
@@ -67,4 +70,15 @@ QString ErrorBoxText(const QString& message);
 
 // "MS Sans Serif" 8 pt (11 pixels, line height 13) from Debian's fonts-wine; DejaVu Sans, which
 // has the same line height at 11 pixels, where that file is missing. Needs a QGuiApplication.
+// Draw bold text of it with DrawFontText: Qt draws the bold of that face regular.
 QFont DefaultFont(bool bold = false);
+
+// Whether `font` asks for bold but Qt would draw it regular: its face has no bold of its own
+// and is made of bitmaps only, which Qt's FreeType engine never emboldens (it synthesises
+// bold for outline faces only). The "MS Sans Serif" of fonts-wine is such a face.
+bool BoldNeedsDrawing(const QFont& font);
+
+// Draws `text` in the painter's font, as QPainter::drawText(rect, flags, text) does. Where
+// BoldNeedsDrawing holds, the bold is drawn the way bitmap fonts were always emboldened: the
+// text a second time, one pixel to the right. The line height does not change.
+void DrawFontText(QPainter& painter, const QRect& rect, int flags, const QString& text);

@@ -53,7 +53,8 @@ void TSpeedButton::paintEvent(QPaintEvent*) {
     }
     painter.setFont(font());
     painter.setPen(ColorToQColor(fontColor_));
-    painter.drawText(textRect, Qt::AlignCenter | Qt::TextSingleLine, caption_);
+    // The caption's font is bold; DrawFontText draws the bold that the face cannot give.
+    DrawFontText(painter, textRect, Qt::AlignCenter | Qt::TextSingleLine, caption_);
 }
 
 void TSpeedButton::mousePressEvent(QMouseEvent* event) {

@@ -171,6 +171,7 @@ private Q_SLOTS:
         QVERIFY(!font.bold());
         QVERIFY(DefaultFont(true).bold());
         QCOMPARE(QFontMetrics(font).height(), 13);
+        QCOMPARE(QFontMetrics(DefaultFont(true)).height(), 13);
         if (QFile::exists(QStringLiteral("/usr/share/wine/fonts/ms_sans_serif.ttf"))) {
             QCOMPARE(QFontInfo(font).family(), QStringLiteral("MS Sans Serif"));
         }

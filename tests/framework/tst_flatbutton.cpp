@@ -1,3 +1,4 @@
+#include "framework/application.h"
 #include "framework/flatbutton.h"
 #include "framework/tcolor.h"
 #include "test_support.h"
@@ -38,6 +39,17 @@ QRect CaptionBox(const QImage& image) {
         }
     }
     return box;
+}
+
+// The number of pixels that differ from the backdrop.
+int Ink(const QImage& image) {
+    int ink = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            ink += image.pixelColor(x, y) != kPicture ? 1 : 0;
+        }
+    }
+    return ink;
 }
 
 } // namespace
@@ -110,6 +122,19 @@ private Q_SLOTS:
         QCOMPARE(pressed.pixel(57, 49), QColor(light).rgb());
         QCOMPARE(pressed.pixel(1, 1), QColor(kPicture).rgb());
         QCOMPARE(CaptionBox(pressed), CaptionBox(hot).translated(1, 1));
+    }
+
+    // The caption is bold, also in the bitmap-only "MS Sans Serif", which has no bold face:
+    // it covers clearly more of the picture than the same caption in the regular font.
+    void captionIsDrawnBold() {
+        other->SetCaption(button->Caption());
+        other->SetFontColor(clBlack);
+        other->setFont(DefaultFont(false));
+        const int bold = Ink(Look());
+        const int regular =
+            Ink(backdrop->grab(other->geometry()).toImage().convertToFormat(QImage::Format_RGB32));
+        QVERIFY2(regular > 0 && bold * 4 >= regular * 5,
+                 qPrintable(QStringLiteral("bold %1, regular %2").arg(bold).arg(regular)));
     }
 
     void clickRunsOnReleaseInside() {
