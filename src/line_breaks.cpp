@@ -71,8 +71,9 @@ std::size_t SumOfBytes(__m128i counters) {
 #endif
 
 // How many bytes normalisation adds when there are no lead bytes: one for each CR or
-// LF that is not part of a CR LF pair.
-std::size_t AddedWithoutLeadBytes(const char* p, const char* end) {
+// LF that is not part of a CR LF pair. With `stopAtNul`, counts only up to the first
+// NUL byte and moves `end` there.
+std::size_t AddedWithoutLeadBytes(const char* p, const char*& end, bool stopAtNul) {
     std::size_t breaks = 0;
     std::size_t pairs = 0;
     bool afterCr = false;
@@ -86,6 +87,9 @@ std::size_t AddedWithoutLeadBytes(const char* p, const char* end) {
     int blocks = 0;
     for (; end - p >= 16; p += 16) {
         const __m128i v = Load(p);
+        if (stopAtNul && Matches(v, '\0') != 0) {
+            break; // the bytes up to the NUL are counted one by one below
+        }
         const __m128i cr = _mm_cmpeq_epi8(v, _mm_set1_epi8('\r'));
         const __m128i lf = _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'));
         const __m128i crBefore =
@@ -106,6 +110,10 @@ std::size_t AddedWithoutLeadBytes(const char* p, const char* end) {
     afterCr = (_mm_movemask_epi8(previousCr) & 0x8000) != 0;
 #endif
     for (; p != end; ++p) {
+        if (stopAtNul && *p == '\0') {
+            end = p;
+            break;
+        }
         breaks += IsBreak(*p) ? 1 : 0;
         pairs += (*p == '\n' && afterCr) ? 1 : 0;
         afterCr = *p == '\r';
@@ -208,7 +216,8 @@ const char* FindLastLineBreakByte(const char* begin, const char* p) {
 
 std::size_t NormalisedSize(std::string_view bytes, const LeadBytes& lead) {
     if (!lead.any()) {
-        return bytes.size() + AddedWithoutLeadBytes(bytes.data(), bytes.data() + bytes.size());
+        const char* end = bytes.data() + bytes.size();
+        return bytes.size() + AddedWithoutLeadBytes(bytes.data(), end, false);
     }
     std::size_t size = bytes.size();
     ForEachPiece(bytes, lead, [&](const char* at, std::size_t, bool isBreak) {
@@ -218,6 +227,13 @@ std::size_t NormalisedSize(std::string_view bytes, const LeadBytes& lead) {
         }
     });
     return size;
+}
+
+std::size_t NormalisedSizeBeforeNul(std::string_view bytes, std::size_t* kept) {
+    const char* end = bytes.data() + bytes.size();
+    const std::size_t added = AddedWithoutLeadBytes(bytes.data(), end, true);
+    *kept = static_cast<std::size_t>(end - bytes.data());
+    return *kept + added;
 }
 
 char* NormaliseInto(char* out, std::string_view bytes, const LeadBytes& lead) {

@@ -38,6 +38,11 @@ std::string NormaliseLineBreaks(std::string_view bytes, const LeadBytes& lead);
 // The length of `bytes` once normalised.
 std::size_t NormalisedSize(std::string_view bytes, const LeadBytes& lead);
 
+// For a code page without lead bytes: sets `*kept` to the number of bytes before the
+// first NUL of `bytes` (all of them when there is none) and returns their
+// NormalisedSize(), in one sweep over the bytes.
+std::size_t NormalisedSizeBeforeNul(std::string_view bytes, std::size_t* kept);
+
 // Writes `bytes` normalised to `out`, which has room for NormalisedSize() bytes and
 // does not overlap them. Returns the end of what was written.
 char* NormaliseInto(char* out, std::string_view bytes, const LeadBytes& lead);

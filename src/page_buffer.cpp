@@ -56,22 +56,20 @@ bool PageBuffer::load(std::string_view bytes, const LeadBytes& lead, std::size_t
 }
 
 bool PageBuffer::adopt(PageBytes bytes, const LeadBytes& lead) {
-    bool heldNul = false;
-    const std::string_view kept = CutAtNul(bytes.view(), &heldNul);
     if (lead.any()) {
-        load(kept, lead, bytes.front_);
-        modified_ = modified_ || heldNul;
-        return !heldNul;
+        return load(bytes.view(), lead, bytes.front_);
     }
-    const std::size_t size = NormalisedSize(kept, lead);
+    // One sweep finds both the NUL that ends the text and the size it grows to.
+    std::size_t kept = 0;
+    const std::size_t size = NormalisedSizeBeforeNul(bytes.view(), &kept);
+    const bool heldNul = kept != bytes.size_;
     if (bytes.capacity_ - bytes.front_ < size) {
-        load(kept, lead, bytes.front_);
+        load(bytes.view().substr(0, kept), lead, bytes.front_);
         modified_ = modified_ || heldNul;
         return !heldNul;
     }
-    NormaliseInPlace(bytes.data(), kept.size(), size);
-    reset(std::move(bytes.data_), bytes.capacity_, bytes.front_, size,
-          heldNul || size != kept.size());
+    NormaliseInPlace(bytes.data(), kept, size);
+    reset(std::move(bytes.data_), bytes.capacity_, bytes.front_, size, heldNul || size != kept);
     return !heldNul;
 }
 

@@ -17,6 +17,11 @@ namespace titora {
 // same memory.
 class PageBytes {
 public:
+    // Room to keep behind `size` bytes for their line breaks to become CR LF in
+    // place: one break in four bytes, which covers the pages people write. A page
+    // with more breaks is normalised into new memory.
+    static std::size_t RoomToGrow(std::size_t size) { return size / 4 + 16; }
+
     // Room for `size` bytes at offset `front`, in `capacity` bytes in all.
     PageBytes(std::size_t front, std::size_t size, std::size_t capacity);
 

@@ -116,14 +116,12 @@ PageBytes LoadPageFile(const std::string& path, std::size_t front, bool roomToGr
     if (!platform::GetInfo(file, &info) || !info.regular) {
         FailOpen(path);
     }
-    // Room for a line break in four bytes to grow from LF to CR LF, which covers the
-    // pages people write; a page with more breaks is normalised into new memory.
-    const std::uint64_t room = roomToGrow ? info.size / 4 + 16 : 0;
     if (info.size > SIZE_MAX / 2 || front > SIZE_MAX / 4) {
         throw std::bad_alloc();
     }
     const std::size_t size = static_cast<std::size_t>(info.size);
-    PageBytes bytes(front, size, front + size + static_cast<std::size_t>(room));
+    const std::size_t room = roomToGrow ? PageBytes::RoomToGrow(size) : 0;
+    PageBytes bytes(front, size, front + size + room);
     std::size_t got = 0;
     if (!platform::Read(file, bytes.data(), size, &got)) {
         FailOpen(path);

@@ -146,7 +146,7 @@ RetitleStatus RetitlePageBytes(std::string_view bytes, std::string_view title,
                                const LeadBytes& lead, PageBuffer* buffer) {
     // As WriteTitle does it: the bytes in memory with room around them, taken over.
     const std::size_t front = title.size() + kLargestInsertion;
-    PageBytes page(front, bytes.size(), front + bytes.size() + bytes.size() / 4 + 16);
+    PageBytes page(front, bytes.size(), front + bytes.size() + PageBytes::RoomToGrow(bytes.size()));
     if (!bytes.empty()) {
         std::memcpy(page.data(), bytes.data(), bytes.size());
     }

@@ -109,7 +109,8 @@ TEST(PageBuffer, AdoptGivesTheTextThatLoadGives) {
                                    "a\r\nb\r\n",
                                    "x\ry\n\rz\r\r\n",
                                    "<title>t</title>\n" + std::string(40, 'w') + "\n\n",
-                                   "a\nb\0c\n"s};
+                                   "a\nb\0c\n"s,
+                                   std::string(37, 'a') + "\r\n\r\0\n"s + std::string(40, '\n')};
     for (const std::string& bytes : samples) {
         for (unsigned cp : {0u, 932u}) {
             const LeadBytes lead = LeadBytes::ForCodePage(cp);
