@@ -2,11 +2,14 @@
 #include "test_support.h"
 
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -142,6 +145,46 @@ private Q_SLOTS:
         QVERIFY(okIsDefault);
     }
 
+    // Both boxes stand with their frame centred on the screen's available area, whatever
+    // their size.
+    void centredOnTheScreen_data() {
+        QTest::addColumn<bool>("input");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("message") << false << "Please select a file first!";
+        QTest::newRow("long message") << false << QStringLiteral("A long message. ").repeated(20);
+        QTest::newRow("one unbreakable long word") << false << QString(200, QLatin1Char('x'));
+        QTest::newRow("message on several lines") << false << "One\nTwo\nThree\nFour";
+        QTest::newRow("input box") << true << "Please input a new title:";
+    }
+    void centredOnTheScreen() {
+        QFETCH(bool, input);
+        QFETCH(QString, text);
+        // The program's main window is borderless, as here.
+        QWidget mainWindow(nullptr, Qt::FramelessWindowHint);
+        mainWindow.setGeometry(54, 35, 658, 444);
+        mainWindow.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
+        QPointF centre;
+        WhenModal([&](QWidget* dialog) {
+            QVERIFY(QTest::qWaitForWindowExposed(dialog));
+            centre = QRectF(dialog->frameGeometry()).center();
+            qobject_cast<QDialog*>(dialog)->reject();
+        });
+        if (input) {
+            InputBox(QStringLiteral("Input TITLE"), text, QString());
+        } else {
+            ShowMessage(text);
+        }
+        const QPointF screen =
+            QRectF(QGuiApplication::primaryScreen()->availableGeometry()).center();
+        QVERIFY2(qAbs(centre.x() - screen.x()) <= 1 && qAbs(centre.y() - screen.y()) <= 1,
+                 qPrintable(QStringLiteral("box centre (%1, %2), screen centre (%3, %4)")
+                                .arg(centre.x())
+                                .arg(centre.y())
+                                .arg(screen.x())
+                                .arg(screen.y())));
+    }
+
     void inputBoxTakesAtMost255Characters() {
         WhenModal([](QWidget* dialog) {
             QTest::keyClicks(EditOf(dialog), QString(300, QLatin1Char('x')));
@@ -152,5 +195,25 @@ private Q_SLOTS:
     }
 };
 
-TITORA_FRAMEWORK_TEST_MAIN(TestDialogs)
+// Headless, the boxes stand on one 1280 x 1024 screen whose windows have no frame: the case
+// of an X server without a window manager, where Qt, knowing no frame, places a box without
+// a parent well above the centre.
+int main(int argc, char** argv) {
+    QTemporaryDir configDir;
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen" && configDir.isValid()) {
+        const QString path = configDir.filePath(QStringLiteral("offscreen.json"));
+        QFile config(path);
+        if (config.open(QIODevice::WriteOnly)) {
+            config.write(R"({"windowFrameMargins": false,
+                             "screens": [{"name": "main", "x": 0, "y": 0,
+                                          "width": 1280, "height": 1024}]})");
+            config.close();
+            qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(path));
+        }
+    }
+    TApplication app(argc, argv);
+    app.SetTitle(QStringLiteral("Titora"));
+    TestDialogs test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_dialogs.moc"
