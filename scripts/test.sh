@@ -12,16 +12,28 @@ jobs=$(nproc)
 echo "== Build and test"
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTITORA_WERROR=ON
 cmake --build build-test -j "$jobs"
-ctest --test-dir build-test --output-on-failure -j "$jobs"
+# Each ctest run's tally is kept for the summary line at the end.
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+run_ctest() {
+    ctest --test-dir "$1" --output-on-failure -j "$jobs" | tee -a "$log"
+}
+run_ctest build-test
 
 echo "== Engine tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTITORA_WERROR=ON \
     -DTITORA_ENGINE_ONLY=ON -DTITORA_SANITIZE=ON -DTITORA_BENCH=OFF
 cmake --build build-asan -j "$jobs"
-ctest --test-dir build-asan --output-on-failure -j "$jobs"
+run_ctest build-asan
 
 echo "== Engine fuzzer, 30 seconds"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTITORA_WERROR=ON -DTITORA_ENGINE_ONLY=ON -DTITORA_FUZZ=ON -DTITORA_BENCH=OFF -DBUILD_TESTING=OFF
 cmake --build build-fuzz -j "$jobs" --target fuzz_title_engine
 bash fuzz/run.sh build-fuzz/fuzz/fuzz_title_engine 30
+
+# ctest stops the script at the first failing run (set -e), so reaching this line means
+# every test passed: the sum of both ctest runs, plus the fuzzer.
+passed=$(awk '/tests passed, 0 tests failed out of/ { n += $NF } END { print n + 0 }' "$log")
+echo
+echo "titora: $((passed + 1)) passed, 0 failed"
