@@ -1,5 +1,6 @@
 #include "file_list.h"
 
+#include "finally.h"
 #include "title_engine.h"
 
 #include <utility>
@@ -11,19 +12,6 @@
 namespace titora {
 
 namespace {
-
-// Runs a clean-up on every way out of a scope, so that a failure leaving a command still
-// leaves the list in the state the step-by-step road would have left it in.
-template <class F> class Finally {
-public:
-    explicit Finally(F f) : f_(std::move(f)) {}
-    Finally(const Finally&) = delete;
-    Finally& operator=(const Finally&) = delete;
-    ~Finally() { f_(); }
-
-private:
-    F f_;
-};
 
 // Appends the row for `path` the way the list control builds one: the caption goes in
 // first, the sub-items only once the title has been read. A failed read therefore leaves

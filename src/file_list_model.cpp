@@ -1,23 +1,12 @@
 #include "file_list_model.h"
 
+#include "finally.h"
+
 #include <QItemSelectionModel>
 #include <QString>
 #include <utility>
 
 namespace {
-
-// Runs a clean-up on every way out of a scope: the views must hear of the rows a command
-// changed also when the engine's error ends the command half-way.
-template <class F> class Finally {
-public:
-    explicit Finally(F f) : f_(std::move(f)) {}
-    Finally(const Finally&) = delete;
-    Finally& operator=(const Finally&) = delete;
-    ~Finally() { f_(); }
-
-private:
-    F f_;
-};
 
 // Names and titles are bytes in the system's code page; only the screen needs them decoded.
 QString Show(const std::string& bytes) {
@@ -88,7 +77,7 @@ bool TFileListModel::setData(const QModelIndex& index, const QVariant& value, in
 void TFileListModel::AddFiles(const std::vector<std::string>& paths,
                               const titora::TitleEngine& engine) {
     std::vector<titora::FileRow> fresh;
-    const Finally announce([&] {
+    const titora::Finally announce([&] {
         if (fresh.empty())
             return;
         const int first = rowCount();
@@ -105,7 +94,7 @@ void TFileListModel::RetitleSelected(QItemSelectionModel* selection, const std::
     // The rows change only at the very end, in one rearrangement; the views meanwhile paint
     // nothing, since the command handles no events.
     beginResetModel();
-    const Finally announce([&] {
+    const titora::Finally announce([&] {
         endResetModel();
         RestoreSelection(selection);
     });
