@@ -4,8 +4,10 @@
 #include "framework/panel.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 
 TSpeedButton::TSpeedButton(QWidget* parent) : QWidget(parent), fontColor_(clBtnText) {
     setFocusPolicy(Qt::NoFocus);
@@ -38,6 +40,28 @@ bool TSpeedButton::MouseCapturedElsewhere() const {
     // no enter events then, but a window's own move loop or a grab may still let one through).
     const QWidget* grabber = QWidget::mouseGrabber();
     return (grabber && grabber != this) || QApplication::mouseButtons() != Qt::NoButton;
+}
+
+bool TSpeedButton::PointerOver() const {
+    // A modal window other than the button's own still blocks it.
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (!isVisible() || MouseCapturedElsewhere() || (modal && modal != window())) {
+        return false;
+    }
+    // The widget under the pointer, so that a window over the button counts.
+    return QApplication::widgetAt(QCursor::pos()) == this;
+}
+
+bool TSpeedButton::event(QEvent* event) {
+    if (event->type() == QEvent::WindowBlocked) {
+        // A modal window takes the mouse now, while the pointer may still be over the button;
+        // whether a leave event follows is up to the platform, so the button rests here. A
+        // press it held gets no release any more.
+        ++blocks_;
+        held_ = false;
+        SetState(State::Rest);
+    }
+    return QWidget::event(event);
 }
 
 void TSpeedButton::paintEvent(QPaintEvent*) {
@@ -89,7 +113,14 @@ void TSpeedButton::mouseReleaseEvent(QMouseEvent* event) {
     const bool inside = rect().contains(event->position().toPoint());
     SetState(inside ? State::Hot : State::Rest);
     if (inside && OnClick) {
+        const QPointer<TSpeedButton> self(this);
+        const unsigned blocksBefore = blocks_;
         OnClick();
+        // A modal window opened by the handler has run its own loop meanwhile, and the pointer
+        // may be anywhere now; the button may even be gone.
+        if (self && blocks_ != blocksBefore) {
+            SetState(PointerOver() ? State::Hot : State::Rest);
+        }
     }
 }
 

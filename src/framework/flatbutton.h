@@ -17,8 +17,10 @@
 // caption shifted one pixel right and down). The mouse makes it hot only while no control has
 // captured the mouse. A left press makes it pressed; while held, moving out shows the hot look
 // and moving back in the pressed look; releasing inside runs OnClick, releasing outside runs
-// nothing. Only the left button presses it, it never takes the focus, and it accepts every
-// press so that none reaches the widget below. The hint text is the widget's toolTip().
+// nothing. A modal window that blocks the button's window (often opened by its own click)
+// brings it back to rest, and once the click's handler returns it is hot or at rest by where
+// the pointer is then. Only the left button presses it, it never takes the focus, and it accepts
+// every press so that none reaches the widget below. The hint text is the widget's toolTip().
 class TSpeedButton : public QWidget {
     Q_OBJECT
 public:
@@ -36,6 +38,7 @@ public:
     std::function<void()> OnClick;
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -48,9 +51,14 @@ protected:
 private:
     void SetState(State state);
     bool MouseCapturedElsewhere() const;
+    // Whether the mouse pointer is over the button now and free to make it hot.
+    bool PointerOver() const;
 
     QString caption_;
     TColor fontColor_;
     State state_ = State::Rest;
     bool held_ = false;
+    // How often a modal window blocked the button's window; tells whether a click handler ran
+    // a modal window's loop.
+    unsigned blocks_ = 0;
 };

@@ -3,6 +3,8 @@
 #include "framework/tcolor.h"
 #include "test_support.h"
 
+#include <QCursor>
+#include <QDialog>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
@@ -86,6 +88,7 @@ private Q_SLOTS:
         QTest::mouseMove(window, Outside());
     }
     void cleanup() {
+        QCursor::setPos(backdrop->mapToGlobal(Outside()));
         QTest::mouseRelease(window, Qt::LeftButton, {}, Outside());
         delete backdrop;
     }
@@ -135,6 +138,59 @@ private Q_SLOTS:
             Ink(backdrop->grab(other->geometry()).toImage().convertToFormat(QImage::Format_RGB32));
         QVERIFY2(regular > 0 && bold * 4 >= regular * 5,
                  qPrintable(QStringLiteral("bold %1, regular %2").arg(bold).arg(regular)));
+    }
+
+    // A modal box opened by the button's own click brings the button back to rest while it is
+    // up; once the box has closed, the release that opened it leaves the button hot if the
+    // pointer is back over it, at rest otherwise. The click comes through the window, or is
+    // sent to the button itself, by-passing the window's mouse tracking: the button then gets
+    // no leave event when the box comes up, as on platforms that drop it. The pointer is moved
+    // as the user moves it.
+    void modalBoxFromItsOwnClick_data() {
+        QTest::addColumn<bool>("throughTheWindow");
+        QTest::addColumn<bool>("backOver");
+        QTest::newRow("through the window, pointer back over") << true << true;
+        QTest::newRow("through the window, pointer left on the box") << true << false;
+        QTest::newRow("sent to the button, pointer back over") << false << true;
+        QTest::newRow("sent to the button, pointer left on the box") << false << false;
+    }
+    void modalBoxFromItsOwnClick() {
+        QFETCH(bool, throughTheWindow);
+        QFETCH(bool, backOver);
+        const QPoint local(29, 25);
+        const QPoint overButton = button->mapToGlobal(local);
+        TSpeedButton::State during = TSpeedButton::State::Pressed;
+        button->OnClick = [&] {
+            QDialog box;
+            box.setGeometry(300, 300, 100, 80);
+            WhenModal([&](QWidget* dialog) {
+                QCursor::setPos(dialog->mapToGlobal(QPoint(50, 40)));
+                during = button->state();
+                if (backOver) {
+                    QCursor::setPos(overButton);
+                }
+                qobject_cast<QDialog*>(dialog)->accept();
+            });
+            box.exec();
+        };
+        if (throughTheWindow) {
+            QCursor::setPos(overButton);
+            QTRY_COMPARE(button->state(), TSpeedButton::State::Hot);
+            QTest::mousePress(window, Qt::LeftButton, {}, Inside(button));
+            QTest::mouseRelease(window, Qt::LeftButton, {}, Inside(button));
+        } else {
+            QEnterEvent enter(local, local, overButton);
+            QApplication::sendEvent(button, &enter);
+            QCOMPARE(button->state(), TSpeedButton::State::Hot);
+            QMouseEvent press(QEvent::MouseButtonPress, local, overButton, Qt::LeftButton,
+                              Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(button, &press);
+            QMouseEvent release(QEvent::MouseButtonRelease, local, overButton, Qt::LeftButton,
+                                Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(button, &release);
+        }
+        QCOMPARE(during, TSpeedButton::State::Rest);
+        QCOMPARE(button->state(), backOver ? TSpeedButton::State::Hot : TSpeedButton::State::Rest);
     }
 
     void clickRunsOnReleaseInside() {
