@@ -1,5 +1,7 @@
 #include "framework/application.h"
 
+#include "framework/screen_centred.h"
+
 #include <algorithm>
 #include <exception>
 #include <QCloseEvent>
@@ -129,7 +131,8 @@ int TApplication::Run() {
 
 void TApplication::ShowException(const QString& message) {
     QPointer<QWidget> active = activeWindow();
-    QMessageBox box(QMessageBox::Critical, title_, ErrorBoxText(message), QMessageBox::Ok);
+    TScreenCentred<QMessageBox> box(QMessageBox::Critical, title_, ErrorBoxText(message),
+                                    QMessageBox::Ok);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
     if (active) {

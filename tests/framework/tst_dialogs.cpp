@@ -1,3 +1,4 @@
+#include "framework/application.h"
 #include "framework/dialogs.h"
 #include "test_support.h"
 
@@ -12,6 +13,9 @@
 #include <QTemporaryDir>
 
 namespace {
+
+// The three boxes the program shows over its windows.
+enum Box { Message, Input, Error };
 
 QLineEdit* EditOf(QWidget* dialog) {
     return dialog->findChild<QLineEdit*>();
@@ -148,16 +152,19 @@ private Q_SLOTS:
     // Both boxes stand with their frame centred on the screen's available area, whatever
     // their size.
     void centredOnTheScreen_data() {
-        QTest::addColumn<bool>("input");
+        QTest::addColumn<int>("box");
         QTest::addColumn<QString>("text");
-        QTest::newRow("message") << false << "Please select a file first!";
-        QTest::newRow("long message") << false << QStringLiteral("A long message. ").repeated(20);
-        QTest::newRow("one unbreakable long word") << false << QString(200, QLatin1Char('x'));
-        QTest::newRow("message on several lines") << false << "One\nTwo\nThree\nFour";
-        QTest::newRow("input box") << true << "Please input a new title:";
+        QTest::newRow("message") << int(Message) << "Please select a file first!";
+        QTest::newRow("long message")
+            << int(Message) << QStringLiteral("A long message. ").repeated(20);
+        QTest::newRow("one unbreakable long word")
+            << int(Message) << QString(200, QLatin1Char('x'));
+        QTest::newRow("message on several lines") << int(Message) << "One\nTwo\nThree\nFour";
+        QTest::newRow("input box") << int(Input) << "Please input a new title:";
+        QTest::newRow("error box") << int(Error) << "Cannot open file /tmp/missing.htm";
     }
     void centredOnTheScreen() {
-        QFETCH(bool, input);
+        QFETCH(int, box);
         QFETCH(QString, text);
         // The program's main window is borderless, as here.
         QWidget mainWindow(nullptr, Qt::FramelessWindowHint);
@@ -170,8 +177,10 @@ private Q_SLOTS:
             centre = QRectF(dialog->frameGeometry()).center();
             qobject_cast<QDialog*>(dialog)->reject();
         });
-        if (input) {
+        if (box == Input) {
             InputBox(QStringLiteral("Input TITLE"), text, QString());
+        } else if (box == Error) {
+            Application->ShowException(text);
         } else {
             ShowMessage(text);
         }
