@@ -86,7 +86,9 @@ bool Rename(const std::string& from, const std::string& to);
 void Remove(const std::string& path);
 
 // The system's ANSI code page (932, 936, 949, 950 for the double-byte ones, 65001
-// for UTF-8, 0 where no code page applies).
+// for UTF-8, 0 where no code page applies). On POSIX: the character set of the
+// locale that the environment (LC_ALL, LC_CTYPE, LANG) names, whatever locale the
+// program itself has set.
 unsigned SystemCodePage();
 
 // Test hook: the n-th counted call from now on fails; 0 turns failing off.

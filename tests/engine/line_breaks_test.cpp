@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdlib>
+#include <map>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -74,21 +77,63 @@ TEST(LeadBytes, RangesOfTheDoubleByteCodePages) {
     }
 }
 
-// The system's code page comes from the locale's character set, which the GUI sets
-// from the environment at start.
-TEST(LeadBytes, SystemCodePageFollowsTheLocale) {
-    const std::string saved = std::setlocale(LC_CTYPE, nullptr);
-    ASSERT_NE(std::setlocale(LC_CTYPE, "C"), nullptr);
-    EXPECT_EQ(platform::SystemCodePage(), 0u);
+// Sets environment variables for the life of the object and puts the old values back.
+class Environment {
+public:
+    ~Environment() {
+        for (const auto& [name, value] : saved_) {
+            if (value) {
+                ::setenv(name.c_str(), value->c_str(), 1);
+            } else {
+                ::unsetenv(name.c_str());
+            }
+        }
+    }
+    void set(const std::string& name, const std::string& value) {
+        if (saved_.count(name) == 0) {
+            const char* old = std::getenv(name.c_str());
+            saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
+        }
+        ::setenv(name.c_str(), value.c_str(), 1);
+    }
+
+private:
+    std::map<std::string, std::optional<std::string>> saved_;
+};
+
+// The system's code page is that of the locale the environment names, whatever
+// locale the program has set for itself: a GUI toolkit may have switched it to
+// UTF-8, and a program that never sets one runs in "C".
+TEST(LeadBytes, SystemCodePageFollowsTheEnvironment) {
+    const std::string savedLocale = std::setlocale(LC_CTYPE, nullptr);
+    Environment environment;
+    environment.set("LC_CTYPE", "");
+    environment.set("LANG", "");
+
+    environment.set("LC_ALL", "C");
     if (std::setlocale(LC_CTYPE, "C.UTF-8") != nullptr) {
-        EXPECT_EQ(platform::SystemCodePage(), 65001u);
-        EXPECT_FALSE(LeadBytes::ForSystem().any());
+        EXPECT_EQ(platform::SystemCodePage(), 0u);
     }
-    if (std::setlocale(LC_CTYPE, "ja_JP.SJIS") != nullptr) {
-        EXPECT_EQ(platform::SystemCodePage(), 932u);
-        EXPECT_TRUE(LeadBytes::ForSystem().isLead(0x81));
+    environment.set("LC_ALL", "C.UTF-8");
+    std::setlocale(LC_CTYPE, "C");
+    EXPECT_EQ(platform::SystemCodePage(), 65001u);
+    EXPECT_FALSE(LeadBytes::ForSystem().any());
+
+    // A Shift_JIS locale built for the test, where the system can build one.
+    char folder[] = "/tmp/titora-locale-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    const std::string command =
+        std::string("localedef -i ja_JP -f SHIFT_JIS ") + folder + "/ja_JP.SJIS >/dev/null 2>&1";
+    (void)std::system(command.c_str());
+    environment.set("LOCPATH", folder);
+    environment.set("LC_ALL", "ja_JP.SJIS");
+    const unsigned codePage = platform::SystemCodePage();
+    (void)std::system((std::string("rm -rf ") + folder).c_str());
+    std::setlocale(LC_CTYPE, savedLocale.c_str());
+    if (codePage == 0) {
+        GTEST_SKIP() << "no Shift_JIS locale can be built here (localedef, package locales)";
     }
-    std::setlocale(LC_CTYPE, saved.c_str());
+    EXPECT_EQ(codePage, 932u);
 }
 
 // The plain byte-by-byte reading of the table, to hold the fast scan against.
