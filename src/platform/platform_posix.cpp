@@ -72,6 +72,18 @@ void CopyExtendedAttributes(int from, int to) {
     }
 }
 
+// A new file takes the default access list of its folder. The page may have none
+// (made before the folder had one, or elsewhere and moved in): the copy must not give
+// the users of the folder's list access that the page did not give them. False when
+// such a list cannot be taken off.
+bool DropInheritedAcl(int from, int to) {
+    constexpr const char* kAccessAcl = "system.posix_acl_access";
+    if (::fgetxattr(from, kAccessAcl, nullptr, 0) >= 0) {
+        return true; // copied with the other attributes
+    }
+    return ::fremovexattr(to, kAccessAcl) == 0 || errno == ENODATA || errno == ENOTSUP;
+}
+
 // Folds a character set name to upper-case letters and digits: "Shift_JIS" and
 // "SHIFT-JIS" become the same key.
 std::string CharsetKey(const char* name) {
@@ -282,6 +294,9 @@ bool CopyMetadata(const File& from, const File& to) {
         return false;
     }
     CopyExtendedAttributes(Fd(from), Fd(to));
+    if (!DropInheritedAcl(Fd(from), Fd(to))) {
+        return false;
+    }
     return ::fchmod(Fd(to), st.st_mode & 07777) == 0;
 }
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdint>
 #include <sys/resource.h>
 #include <sys/xattr.h>
 
@@ -27,6 +28,26 @@ Outcome WriteNew(const std::string& path) {
     });
 }
 
+// Gives `folder` a default access list (the kernel's xattr form) with user nobody
+// allowed everything. False where the file system takes no access lists.
+bool SetDefaultAclForNobody(const std::string& folder) {
+    struct Entry {
+        std::uint16_t tag;
+        std::uint16_t permissions;
+        std::uint32_t id;
+    };
+    constexpr std::uint32_t kNoId = 0xFFFFFFFF;
+    const struct {
+        std::uint32_t version = 2;
+        Entry entries[5] = {{0x01, 7, kNoId}, // the owner
+                            {0x02, 7, test::kNobody},
+                            {0x04, 5, kNoId},  // the group
+                            {0x10, 7, kNoId},  // the mask
+                            {0x20, 0, kNoId}}; // others
+    } acl;
+    return ::setxattr(folder.c_str(), "system.posix_acl_default", &acl, sizeof acl, 0) == 0;
+}
+
 class CarefulSave : public testing::Test {
 protected:
     test::ScratchFolder folder;
@@ -42,6 +63,9 @@ TEST_F(CarefulSave, KeepsPermissionBitsOwnerGroupAndAttributes) {
     // Set after chown, which clears the setgid bit.
     ASSERT_EQ(::chmod(page.c_str(), root ? 02751 : 0751), 0);
     const bool hasAttribute = ::setxattr(page.c_str(), "user.titora", "kept", 4, 0) == 0;
+    // A default access list on the folder, made after the page, giving user nobody all
+    // rights: the rewritten page must not take it over.
+    const bool folderHasAcl = SetDefaultAclForNobody(folder.path());
     const struct stat before = test::StatOf(page);
 
     EXPECT_EQ(WriteNew(page), Result("written"));
@@ -54,6 +78,9 @@ TEST_F(CarefulSave, KeepsPermissionBitsOwnerGroupAndAttributes) {
         char value[16] = {};
         EXPECT_EQ(::getxattr(page.c_str(), "user.titora", value, sizeof value), 4);
         EXPECT_STREQ(value, "kept");
+    }
+    if (folderHasAcl) {
+        EXPECT_LT(::getxattr(page.c_str(), "system.posix_acl_access", nullptr, 0), 0);
     }
     EXPECT_EQ(folder.names(), std::set<std::string>{"page.html"});
 }
