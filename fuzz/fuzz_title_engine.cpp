@@ -96,9 +96,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const LeadBytes lead = LeadBytes::ForCodePage(kCodePages[data[0] % 6]);
     const std::size_t titleLength = std::min<std::size_t>(data[1], size - 2);
     const char* chars = reinterpret_cast<const char*>(data + 2);
-    // A title comes from an edit box: it holds no NUL byte.
-    std::string title(chars, titleLength);
-    title.erase(std::remove(title.begin(), title.end(), '\0'), title.end());
+    // What goes into the page of a title holding a NUL is the part before it.
+    const std::string given(chars, titleLength);
+    const std::string title = given.substr(0, given.find('\0'));
     const std::string bytes(chars + titleLength, size - 2 - titleLength);
 
     PageBuffer buffer;
@@ -120,7 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(TitleOfPageBytes(bytes, lead) == TitleOfText(text), "reading gives the loaded title");
 
     PageBuffer retitled;
-    const RetitleStatus status = RetitlePageBytes(bytes, title, lead, &retitled);
+    const RetitleStatus status = RetitlePageBytes(bytes, given, lead, &retitled);
     if (bytes.find('\0') != std::string::npos) {
         Check(status == RetitleStatus::kHoldsNul, "a NUL byte is refused");
         return 0;

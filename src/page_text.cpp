@@ -114,6 +114,10 @@ std::size_t HeadInsertionOffset(std::string_view text) {
 }
 
 bool PutTitle(PageBuffer& buffer, std::string_view title) {
+    // A title ends at a NUL, as the edit control that first held page texts took it: a
+    // NUL written into the page would end its text there for every later reading and
+    // make the page one that WriteTitle refuses.
+    title = title.substr(0, title.find('\0'));
     const std::string_view text = buffer.text();
     if (const std::optional<TitleSpan> span = FindTitle(text)) {
         // A title without its end would have the rest of the page taken as title and

@@ -51,8 +51,8 @@ std::size_t HeadInsertionOffset(std::string_view text);
 
 // Makes `title` the title of the text in `buffer`: replaces the text between the tags,
 // or inserts a title element after the first "<head>", or a head element holding one
-// after the first "<html>" or at HeadInsertionOffset. False, with the buffer
-// unchanged, when "<title>" has no "</title>" after it.
+// after the first "<html>" or at HeadInsertionOffset. The title ends before a NUL it
+// may hold. False, with the buffer unchanged, when "<title>" has no "</title>" after it.
 bool PutTitle(PageBuffer& buffer, std::string_view title);
 
 enum class RetitleStatus { kDone, kHoldsNul, kNoEndOfTitle };

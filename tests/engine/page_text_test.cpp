@@ -145,6 +145,7 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"TitleHoldingEndTag", "<title>a</title>", "x</title>y",
                   "<title>x</title>y</title>"},
         WriteCase{"TitleBreaksGoInAsGiven", "<title>a</title>", "1\n2", "<title>1\n2</title>"},
+        WriteCase{"TitleEndsAtItsNul", "<head>", "x\0y"s, "<head><title>x</title>"},
         WriteCase{"AfterCapitalHead", "<html><HEAD></HEAD>", "t",
                   "<html><HEAD><title>t</title></HEAD>"},
         WriteCase{"AttributeTitleKept", "<head><title lang=en>old</title>", "t",
