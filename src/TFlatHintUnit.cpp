@@ -141,13 +141,16 @@ TFlatHint* TFlatHintWindow::FindFlatHint() {
     return nullptr;
 }
 
-TFlatHintWindow::TPlacement TFlatHintWindow::PlaceHint(const QSize& Screen, const QPoint& P,
+TFlatHintWindow::TPlacement TFlatHintWindow::PlaceHint(const QRect& Screen, const QPoint& P,
                                                        const QSize& Size) {
     const int W = Screen.width(), H = Screen.height();
     const int HW = W / 2, HH = H / 2;
+    // The quadrants are the primary screen's own. Under X11 or Wayland the primary screen need
+    // not start at the desktop's origin, so the pointer is taken relative to its corner.
+    const QPoint Rel = P - Screen.topLeft();
     // Half-open quadrants: left and top edges belong to a quadrant, right and bottom ones do
     // not, so each centre line belongs to the quadrant right of or below it.
-    const auto In = [&P](const QRect& R) { return R.contains(P); };
+    const auto In = [&Rel](const QRect& R) { return R.contains(Rel); };
     TArrowCorner Corner = acBottomRight; // also for a pointer off the primary screen
     if (In(RectLTRB(0, 0, HW, HH)))
         Corner = acTopLeft;
@@ -181,8 +184,8 @@ void TFlatHintWindow::ShowHintAt(const QRect& HintRect, const QString& HintText)
     const QSize Size(R.width() + ChromeWidth, R.height() + ChromeHeight);
 
     const QScreen* Primary = QGuiApplication::primaryScreen();
-    const QSize ScreenSize = Primary ? Primary->geometry().size() : QSize();
-    const TPlacement Place = PlaceHint(ScreenSize, QCursor::pos(), Size);
+    const QRect Screen = Primary ? Primary->geometry() : QRect();
+    const TPlacement Place = PlaceHint(Screen, QCursor::pos(), Size);
     FArrowCorner = Place.Corner;
     setGeometry(Place.Rect);
     // The window has no frame, so its client origin is the rectangle's top-left corner.

@@ -94,13 +94,14 @@ public:
     // window; nullptr when there is none.
     static TFlatHint* FindFlatHint();
 
-    // Where a window of the given size opens for the pointer P on a primary screen of the
-    // given size: the arrow corner and the window rectangle (never pulled back onto the screen).
+    // Where a window of the given size opens for the pointer P, given the primary screen's
+    // geometry in desktop coordinates: the arrow corner and the window rectangle (never pulled
+    // back onto the screen).
     struct TPlacement {
         TArrowCorner Corner;
         QRect Rect;
     };
-    static TPlacement PlaceHint(const QSize& Screen, const QPoint& P, const QSize& Size);
+    static TPlacement PlaceHint(const QRect& Screen, const QPoint& P, const QSize& Size);
 
     TArrowCorner ArrowCorner() const { return FArrowCorner; }
     QPoint ArrowPos() const { return FArrowPos; }

@@ -127,11 +127,11 @@ private Q_SLOTS:
     }
 
     void placement_data() {
-        QTest::addColumn<QSize>("Screen");
+        QTest::addColumn<QRect>("Screen");
         QTest::addColumn<QPoint>("P");
         QTest::addColumn<int>("Corner");
         QTest::addColumn<QRect>("Rect");
-        const QSize S(800, 600);
+        const QRect S(0, 0, 800, 600);
         const auto R = [](int L, int T) { return QRect(L, T, 100, 19); };
         QTest::newRow("top-left") << S << QPoint(100, 100) << int(acTopLeft) << R(112, 112);
         QTest::newRow("top-right") << S << QPoint(700, 100) << int(acTopRight) << R(595, 105);
@@ -158,10 +158,21 @@ private Q_SLOTS:
         QTest::newRow("below the screen")
             << S << QPoint(100, 600) << int(acBottomRight) << R(-5, 576);
         QTest::newRow("odd width: 400 is the centre")
-            << QSize(801, 601) << QPoint(400, 300) << int(acBottomRight) << R(295, 276);
+            << QRect(0, 0, 801, 601) << QPoint(400, 300) << int(acBottomRight) << R(295, 276);
+        // A primary screen right of another monitor: its own quadrants count, and the left
+        // monitor is off the primary screen.
+        const QRect Right(1920, 0, 800, 600);
+        QTest::newRow("offset primary, top-left")
+            << Right << QPoint(2020, 100) << int(acTopLeft) << R(2032, 112);
+        QTest::newRow("offset primary, top-right")
+            << Right << QPoint(2620, 100) << int(acTopRight) << R(2515, 105);
+        QTest::newRow("offset primary, bottom-left")
+            << Right << QPoint(2020, 500) << int(acBottomLeft) << R(2025, 476);
+        QTest::newRow("left of an offset primary")
+            << Right << QPoint(100, 100) << int(acBottomRight) << R(-5, 76);
     }
     void placement() {
-        QFETCH(QSize, Screen);
+        QFETCH(QRect, Screen);
         QFETCH(QPoint, P);
         QFETCH(int, Corner);
         QFETCH(QRect, Rect);
@@ -172,7 +183,7 @@ private Q_SLOTS:
 
     void aLargeHintIsNotPulledBack() {
         const auto Place =
-            TFlatHintWindow::PlaceHint(QSize(800, 600), QPoint(100, 100), QSize(900, 700));
+            TFlatHintWindow::PlaceHint(QRect(0, 0, 800, 600), QPoint(100, 100), QSize(900, 700));
         QCOMPARE(Place.Rect, QRect(112, 112, 900, 700));
     }
 
