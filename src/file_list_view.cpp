@@ -9,6 +9,38 @@
 #include <QMenu>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
+
+namespace {
+
+// The list hides its selection by painting it in the colours of any other row while it lacks
+// the focus, and an editor opened in it inherits those colours. The name editor takes the focus
+// as it opens, with its whole text selected; it gets the standard colours back so that the
+// user sees that typing replaces the name.
+class TNameDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (!editor)
+            return nullptr;
+        // Each colour is set on its own: a palette taken over whole carries no mark of being
+        // set, and the editor would go on inheriting the list's.
+        QPalette colours = editor->palette();
+        const QPalette standard = QApplication::palette(editor);
+        for (QPalette::ColorGroup group :
+             {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+                colours.setBrush(group, role, standard.brush(group, role));
+        }
+        editor->setPalette(colours);
+        return editor;
+    }
+};
+
+} // namespace
 
 TFileListView::TFileListView(QWidget* parent) : QTreeView(parent) {
     setFrameShape(QFrame::NoFrame);
@@ -22,6 +54,7 @@ TFileListView::TFileListView(QWidget* parent) : QTreeView(parent) {
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     setTextElideMode(Qt::ElideRight);
+    setItemDelegate(new TNameDelegate(this));
 
     QHeaderView* columns = header();
     columns->setSectionsClickable(false);

@@ -14,6 +14,7 @@
 #include <QActionGroup>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QtTest>
 
@@ -210,6 +211,22 @@ void TestWindow::selectionShowsOnlyWhileFocused() {
     QVERIFY(focused != unfocused);
     QCOMPARE(unfocused.rgb(), QApplication::palette(list).color(QPalette::Base).rgb());
     QVERIFY(list->selectionModel()->isRowSelected(1, QModelIndex()));
+
+    // The name editor takes the focus from the list, but the text it holds selected (all
+    // of it, as editing begins) still shows selected.
+    list->setFocus();
+    list->edit(form_->Files()->index(1, 0));
+    auto* editor = list->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    QTRY_VERIFY(editor->hasFocus());
+    QVERIFY(editor->hasSelectedText());
+    const QImage edited = editor->grab().toImage();
+    const QRgb highlight =
+        QApplication::palette(editor).color(QPalette::Active, QPalette::Highlight).rgb();
+    bool shown = false;
+    for (int x = 0; x < edited.width() && !shown; ++x)
+        shown = edited.pixel(x, edited.height() / 2) == highlight;
+    QVERIFY(shown);
 }
 
 void TestWindow::popupMenuOpensAtThePointer() {
