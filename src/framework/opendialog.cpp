@@ -1,5 +1,6 @@
 #include "framework/opendialog.h"
 
+#include <limits>
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -35,6 +36,9 @@ public:
             open_->installEventFilter(this);
         }
         if (edit_) {
+            // The box carries the whole choice, every name in quotes; its default limit of
+            // 32,767 characters would cut a large choice short, and a choice has no limit.
+            edit_->setMaxLength(std::numeric_limits<int>::max());
             // Runs after Qt's own reaction to the same change, which may have rewritten the
             // box or left the button disabled without a change of state for the event filter
             // to see.

@@ -209,6 +209,40 @@ private Q_SLOTS:
         QCOMPARE(open.Files(), (QStringList{Path("a.html"), Path("b.htm")}));
     }
 
+    // A choice has no length limit of its own: three thousand names take more than the
+    // 32,767 characters Qt's name box holds by default.
+    void largeChoiceComesBackWhole() {
+        QTemporaryDir many;
+        QVERIFY(many.isValid());
+        QStringList expected;
+        for (int i = 0; i < 3000; ++i) {
+            const QString path =
+                many.filePath(QStringLiteral("page-%1.html").arg(i, 5, 10, QLatin1Char('0')));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            expected << path;
+        }
+        TOpenDialog open;
+        open.SetFilter(kFilter);
+        open.SetInitialFileName(expected.first());
+        WhenModal([&](QWidget* dialog) {
+            auto* view = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+            QVERIFY(QTest::qWaitFor(
+                [view] {
+                    const QModelIndex root = view->rootIndex();
+                    return view->model()->rowCount(root) == 3000;
+                },
+                20000));
+            view->setFocus();
+            view->selectAll();
+            QTest::mouseClick(OpenButton(dialog), Qt::LeftButton);
+        });
+        QVERIFY(open.Execute());
+        QStringList files = open.Files();
+        files.sort();
+        QCOMPARE(files, expected);
+    }
+
     // A typed folder opens that folder; the dialog stays until a file is chosen.
     void typedFolderOpensIt() {
         TOpenDialog open;
