@@ -99,7 +99,7 @@ void TestWindow::controls_data() {
     QTest::newRow("SpeedButton2") << "SpeedButton2" << QRect(592, 136, 58, 50) << "Title It"
                                   << clWindowText << "Go on!";
     QTest::newRow("SpeedButton3") << "SpeedButton3" << QRect(592, 208, 58, 50) << "About"
-                                  << clWindowText << "About Titora";
+                                  << clWindowText << "Open the About box";
     QTest::newRow("SpeedButton4") << "SpeedButton4" << QRect(592, 280, 58, 50) << "Exit"
                                   << clWindowText << "Exit the program";
     QTest::newRow("ListView") << "ListView" << QRect(64, 49, 521, 360) << "" << TColor(0)
