@@ -63,12 +63,13 @@ QColor ColorToQColor(TColor c) {
     if ((c & 0xFF000000u) == 0) {
         return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
     }
+    // Grey text is the text colour of the disabled group, which no role of its own names.
+    if (c == clGrayText) {
+        return QGuiApplication::palette().color(QPalette::Disabled, QPalette::Text);
+    }
     QPalette::ColorRole role;
     if ((c & 0xFF000000u) != clSystemColor || !SystemColorRole(c & 0xFFu, role)) {
         return QColor(Qt::black);
-    }
-    if (c == clGrayText) {
-        return QGuiApplication::palette().color(QPalette::Disabled, QPalette::Text);
     }
     return QGuiApplication::palette().color(QPalette::Active, role);
 }
