@@ -12,12 +12,9 @@ namespace {
 // first gives the same text as normalising first: a CR or a lead byte just before
 // the NUL ends up the same either way.
 std::string_view CutAtNul(std::string_view bytes, bool* heldNul) {
-    const void* nul = bytes.empty() ? nullptr : std::memchr(bytes.data(), '\0', bytes.size());
-    *heldNul = nul != nullptr;
-    if (nul == nullptr) {
-        return bytes;
-    }
-    return bytes.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - bytes.data()));
+    const std::size_t length = TextLength(bytes);
+    *heldNul = length != bytes.size();
+    return bytes.substr(0, length);
 }
 
 std::size_t Sum(std::size_t a, std::size_t b) {
@@ -28,6 +25,15 @@ std::size_t Sum(std::size_t a, std::size_t b) {
 }
 
 } // namespace
+
+std::size_t TextLength(std::string_view bytes) {
+    if (bytes.empty()) {
+        return 0;
+    }
+    const void* nul = std::memchr(bytes.data(), '\0', bytes.size());
+    return nul == nullptr ? bytes.size()
+                          : static_cast<std::size_t>(static_cast<const char*>(nul) - bytes.data());
+}
 
 PageBytes::PageBytes(std::size_t front, std::size_t size, std::size_t capacity)
     : data_(new char[capacity == 0 ? 1 : capacity]), front_(front), size_(size),

@@ -38,6 +38,10 @@ private:
     std::size_t capacity_;
 };
 
+// The length of the page text that `bytes` hold: the bytes before the first NUL, all of
+// them when there is none.
+std::size_t TextLength(std::string_view bytes);
+
 class PageBuffer {
 public:
     // Replaces the whole text by `bytes` taken as page text: up to, not including,

@@ -24,16 +24,6 @@ bool MatchesAt(std::string_view text, std::size_t at, std::string_view word) {
     return true;
 }
 
-// The offset of the first NUL byte of `bytes`, or its size when it holds none.
-std::size_t FirstNul(std::string_view bytes) {
-    if (bytes.empty()) {
-        return 0;
-    }
-    const void* nul = std::memchr(bytes.data(), '\0', bytes.size());
-    return nul == nullptr ? bytes.size()
-                          : static_cast<std::size_t>(static_cast<const char*>(nul) - bytes.data());
-}
-
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
 }
@@ -92,11 +82,11 @@ std::string TitleOfPageBytes(std::string_view bytes, const LeadBytes& lead) {
     // normalises alone as it would within the whole text. The text ends at the first
     // NUL: only the bytes up to the end of the title need to be free of one.
     const std::optional<TitleSpan> span = FindTitle(bytes);
-    if (!span || FirstNul(bytes.substr(0, span->begin)) != span->begin) {
+    if (!span || TextLength(bytes.substr(0, span->begin)) != span->begin) {
         return std::string(kUntitled);
     }
     std::string_view title = bytes.substr(span->begin, span->end - span->begin);
-    title = title.substr(0, FirstNul(title));
+    title = title.substr(0, TextLength(title));
     return NormaliseLineBreaks(title, lead);
 }
 
