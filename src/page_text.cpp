@@ -28,10 +28,17 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
 }
 
-std::string HeadElement(std::string_view title) {
+// A title element holding `title`, within a head element when `withHead`.
+std::string TitleElement(std::string_view title, bool withHead) {
     std::string element;
-    element.reserve(13 + title.size() + 15);
-    element.append("<head>").append(kTitleTag).append(title).append(kTitleEndTag).append("</head>");
+    element.reserve(kLargestInsertion + title.size());
+    if (withHead) {
+        element.append(kHeadTag);
+    }
+    element.append(kTitleTag).append(title).append(kTitleEndTag);
+    if (withHead) {
+        element.append(kHeadEndTag);
+    }
     return element;
 }
 
@@ -121,33 +128,38 @@ bool PutTitle(PageBuffer& buffer, std::string_view title) {
         return true;
     }
     if (const std::size_t head = FindTag(text, kHeadTag); head != std::string_view::npos) {
-        std::string element;
-        element.reserve(kTitleTag.size() + title.size() + kTitleEndTag.size());
-        element.append(kTitleTag).append(title).append(kTitleEndTag);
         buffer.select(static_cast<std::ptrdiff_t>(head + kHeadTag.size()), 0);
-        buffer.replaceSelection(element);
+        buffer.replaceSelection(TitleElement(title, false));
         return true;
     }
     const std::size_t html = FindTag(text, kHtmlTag);
     const std::size_t at =
         html != std::string_view::npos ? html + kHtmlTag.size() : HeadInsertionOffset(text);
     buffer.select(static_cast<std::ptrdiff_t>(at), 0);
-    buffer.replaceSelection(HeadElement(title));
+    buffer.replaceSelection(TitleElement(title, true));
     return true;
+}
+
+std::size_t RoomInFrontFor(std::string_view title) {
+    return title.size() + kLargestInsertion;
+}
+
+RetitleStatus RetitlePage(PageBytes bytes, std::string_view title, const LeadBytes& lead,
+                          PageBuffer* buffer) {
+    if (!buffer->adopt(std::move(bytes), lead)) {
+        return RetitleStatus::kHoldsNul;
+    }
+    return PutTitle(*buffer, title) ? RetitleStatus::kDone : RetitleStatus::kNoEndOfTitle;
 }
 
 RetitleStatus RetitlePageBytes(std::string_view bytes, std::string_view title,
                                const LeadBytes& lead, PageBuffer* buffer) {
-    // As WriteTitle does it: the bytes in memory with room around them, taken over.
-    const std::size_t front = title.size() + kLargestInsertion;
+    const std::size_t front = RoomInFrontFor(title);
     PageBytes page(front, bytes.size(), front + bytes.size() + PageBytes::RoomToGrow(bytes.size()));
     if (!bytes.empty()) {
         std::memcpy(page.data(), bytes.data(), bytes.size());
     }
-    if (!buffer->adopt(std::move(page), lead)) {
-        return RetitleStatus::kHoldsNul;
-    }
-    return PutTitle(*buffer, title) ? RetitleStatus::kDone : RetitleStatus::kNoEndOfTitle;
+    return RetitlePage(std::move(page), title, lead, buffer);
 }
 
 } // namespace titora

@@ -15,10 +15,12 @@ namespace titora {
 inline constexpr std::string_view kTitleTag = "<title>";
 inline constexpr std::string_view kTitleEndTag = "</title>";
 inline constexpr std::string_view kHeadTag = "<head>";
+inline constexpr std::string_view kHeadEndTag = "</head>";
 inline constexpr std::string_view kHtmlTag = "<html>";
 inline constexpr std::string_view kUntitled = "UnTitled";
 // The length of "<head><title></title></head>", the most that goes in beside a title.
-inline constexpr std::size_t kLargestInsertion = 28;
+inline constexpr std::size_t kLargestInsertion =
+    kHeadTag.size() + kTitleTag.size() + kTitleEndTag.size() + kHeadEndTag.size();
 
 // The offset of the first occurrence of `tag` (given in lower case, beginning with
 // "<") at or after `from`, or npos. ASCII letters match without regard to case, which
@@ -57,9 +59,17 @@ bool PutTitle(PageBuffer& buffer, std::string_view title);
 
 enum class RetitleStatus { kDone, kHoldsNul, kNoEndOfTitle };
 
-// WriteTitle on a file's bytes: has `buffer` take them over as page text, with the
-// room WriteTitle gives them, and puts `title` in place. On kDone the buffer holds the
-// text to save.
+// The room to keep in front of a page's bytes for putting `title` in: enough for the
+// largest insertion, so that putting the title in place moves only the text before it.
+std::size_t RoomInFrontFor(std::string_view title);
+
+// What WriteTitle does between loading and saving: has `buffer` take `bytes` over as
+// page text and puts `title` in place. On kDone the buffer holds the text to save.
+// `bytes` should have RoomInFrontFor(title) in front and PageBytes::RoomToGrow behind.
+RetitleStatus RetitlePage(PageBytes bytes, std::string_view title, const LeadBytes& lead,
+                          PageBuffer* buffer);
+
+// RetitlePage on a copy of `bytes` given the room WriteTitle gives a loaded file.
 RetitleStatus RetitlePageBytes(std::string_view bytes, std::string_view title,
                                const LeadBytes& lead, PageBuffer* buffer);
 

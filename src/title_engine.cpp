@@ -32,18 +32,17 @@ std::string ReadTitle(const std::string& path) {
 
 void WriteTitle(const std::string& path, const std::string& title) {
     WithinCapacity([&] {
-        // Room in front for the largest insertion, so that putting the title in place
-        // moves only the text before it; room behind for the line breaks to grow.
         PageBuffer buffer;
-        const bool noNul = buffer.adopt(LoadPageFile(path, title.size() + kLargestInsertion, true),
-                                        LeadBytes::ForSystem());
-        // The text ends before the first NUL, so saving it would cut the file there: a
-        // UTF-16 page or a binary file would be destroyed.
-        if (!noNul) {
+        switch (RetitlePage(LoadPageFile(path, RoomInFrontFor(title), true), title,
+                            LeadBytes::ForSystem(), &buffer)) {
+        case RetitleStatus::kDone:
+            break;
+        case RetitleStatus::kHoldsNul:
+            // The text ends before the first NUL, so saving it would cut the file there: a
+            // UTF-16 page or a binary file would be destroyed.
             throw TitleEngineError("Cannot write a title into " + path +
                                    ": the file holds a NUL byte");
-        }
-        if (!PutTitle(buffer, title)) {
+        case RetitleStatus::kNoEndOfTitle:
             throw TitleEngineError("Cannot find the end of the title in " + path);
         }
         SavePageFile(path, buffer.text(), !buffer.modified());
