@@ -1,5 +1,7 @@
 #include "framework/hintcanvas.h"
 
+#include "framework/panel.h"
+
 #include <cstdlib>
 #include <QFontMetrics>
 #include <QPainter>
@@ -38,10 +40,7 @@ void THintCanvas::FrameRect(const QRect& R) {
     if (!FPainter || R.isEmpty())
         return;
     const QColor Color = ColorToQColor(Brush.Color);
-    FPainter->fillRect(QRect(R.left(), R.top(), R.width(), 1), Color);
-    FPainter->fillRect(QRect(R.left(), R.bottom(), R.width(), 1), Color);
-    FPainter->fillRect(QRect(R.left(), R.top(), 1, R.height()), Color);
-    FPainter->fillRect(QRect(R.right(), R.top(), 1, R.height()), Color);
+    DrawEdges(*FPainter, R, Color, Color);
 }
 
 void THintCanvas::SetPixel(int X, int Y, const QColor& Color) {

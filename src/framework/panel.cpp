@@ -3,21 +3,25 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+void DrawEdges(QPainter& painter, const QRect& rect, const QColor& topLeft,
+               const QColor& bottomRight) {
+    if (rect.width() <= 0 || rect.height() <= 0) {
+        return;
+    }
+    painter.fillRect(QRect(rect.left(), rect.top(), rect.width(), 1), topLeft);
+    painter.fillRect(QRect(rect.left(), rect.top(), 1, rect.height()), topLeft);
+    painter.fillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), bottomRight);
+    painter.fillRect(QRect(rect.right(), rect.top(), 1, rect.height()), bottomRight);
+}
+
 void DrawBevel(QPainter& painter, const QRect& rect, TPanel::TBevel bevel) {
-    if (bevel == TPanel::TBevel::None || rect.width() <= 0 || rect.height() <= 0) {
+    if (bevel == TPanel::TBevel::None) {
         return;
     }
     const QColor light = ColorToQColor(clBtnHighlight);
     const QColor dark = ColorToQColor(clBtnShadow);
     const bool raised = bevel == TPanel::TBevel::Raised;
-    const QColor topLeft = raised ? light : dark;
-    const QColor bottomRight = raised ? dark : light;
-    // Top and left first, then bottom and right over the two far corners, as the original
-    // platform draws its edges.
-    painter.fillRect(QRect(rect.left(), rect.top(), rect.width(), 1), topLeft);
-    painter.fillRect(QRect(rect.left(), rect.top(), 1, rect.height()), topLeft);
-    painter.fillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), bottomRight);
-    painter.fillRect(QRect(rect.right(), rect.top(), 1, rect.height()), bottomRight);
+    DrawEdges(painter, rect, raised ? light : dark, raised ? dark : light);
 }
 
 TPanel::TPanel(QWidget* parent) : QWidget(parent), color_(clBtnFace), fontColor_(clWindowText) {

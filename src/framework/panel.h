@@ -52,6 +52,11 @@ private:
     QString caption_;
 };
 
+// Draws the outermost ring of `rect`'s pixels: top and left in `topLeft`, then bottom and
+// right in `bottomRight` over the two far corners, as the original platform draws its edges.
+void DrawEdges(QPainter& painter, const QRect& rect, const QColor& topLeft,
+               const QColor& bottomRight);
+
 // Draws a one-pixel bevel on `rect`: raised is the highlight colour at top and left and the
 // shadow colour at bottom and right, lowered the other way round. Shared by the flat controls.
 void DrawBevel(QPainter& painter, const QRect& rect, TPanel::TBevel bevel);
