@@ -13,6 +13,17 @@
 
 namespace {
 
+// Gives `colours` the standard palette's `highlight` and `highlightedText` colours as its
+// selection colours, in every colour group. Each colour is set on its own: a palette taken
+// over whole carries no mark of being set, and a child would go on inheriting its parent's.
+void SetSelectionColours(QPalette& colours, const QPalette& standard, QPalette::ColorRole highlight,
+                         QPalette::ColorRole highlightedText) {
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        colours.setBrush(group, QPalette::Highlight, standard.brush(group, highlight));
+        colours.setBrush(group, QPalette::HighlightedText, standard.brush(group, highlightedText));
+    }
+}
+
 // The list hides its selection by painting it in the colours of any other row while it lacks
 // the focus, and an editor opened in it inherits those colours. The name editor takes the focus
 // as it opens, with its whole text selected; it gets the standard colours back so that the
@@ -26,15 +37,9 @@ public:
         QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
         if (!editor)
             return nullptr;
-        // Each colour is set on its own: a palette taken over whole carries no mark of being
-        // set, and the editor would go on inheriting the list's.
         QPalette colours = editor->palette();
-        const QPalette standard = QApplication::palette(editor);
-        for (QPalette::ColorGroup group :
-             {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-            for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
-                colours.setBrush(group, role, standard.brush(group, role));
-        }
+        SetSelectionColours(colours, QApplication::palette(editor), QPalette::Highlight,
+                            QPalette::HighlightedText);
         editor->setPalette(colours);
         return editor;
     }
@@ -144,15 +149,9 @@ void TFileListView::ShowSelection(bool show) {
     // Without the focus the selected rows look like any other row; the selection itself
     // stays and shows again when the focus comes back.
     QPalette colours = palette();
-    const QPalette standard = QApplication::palette(this);
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        colours.setBrush(group, QPalette::Highlight,
-                         show ? standard.brush(group, QPalette::Highlight)
-                              : standard.brush(group, QPalette::Base));
-        colours.setBrush(group, QPalette::HighlightedText,
-                         show ? standard.brush(group, QPalette::HighlightedText)
-                              : standard.brush(group, QPalette::Text));
-    }
+    SetSelectionColours(colours, QApplication::palette(this),
+                        show ? QPalette::Highlight : QPalette::Base,
+                        show ? QPalette::HighlightedText : QPalette::Text);
     setPalette(colours);
 }
 
