@@ -4,6 +4,7 @@
 #include "framework/label.h"
 #include "framework/panel.h"
 #include "framework/picture.h"
+#include "framework/screen_centred.h"
 #include "framework/tcolor.h"
 #include "ui_Unit2.h"
 
@@ -136,14 +137,7 @@ void TAboutBox::placeAtScreenCentre() {
     // decoration when the window is mapped, only at the first exposure; until
     // then the frame counts as nothing and eventFilter() corrects the place.
     placedFrame_ = windowHandle()->frameMargins();
-    const QSize outer = size().grownBy(placedFrame_);
-    const QRect area = screen->geometry();
-    // The client rectangle is what every platform places alike; the frame's
-    // own position is up to the window manager's gravity.
-    setGeometry(
-        QRect(QPoint(area.left() + (area.width() - outer.width()) / 2 + placedFrame_.left(),
-                     area.top() + (area.height() - outer.height()) / 2 + placedFrame_.top()),
-              size()));
+    setGeometry(CentredClientRect(screen->geometry(), size(), placedFrame_));
     placedAt_ = geometry().topLeft();
 }
 

@@ -4,10 +4,22 @@
 #include <QGuiApplication>
 #include <QMargins>
 #include <QPoint>
+#include <QRect>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QShowEvent>
+#include <QSize>
 #include <QWindow>
+
+// The client rectangle of size `size` that centres a window with frame `frame` in `area`. The
+// client rectangle is what every platform places alike; where the frame goes for a given
+// window position is up to the window manager.
+inline QRect CentredClientRect(const QRect& area, const QSize& size, const QMargins& frame) {
+    const QSize outer = size.grownBy(frame);
+    return QRect(QPoint(area.left() + (area.width() - outer.width()) / 2 + frame.left(),
+                        area.top() + (area.height() - outer.height()) / 2 + frame.top()),
+                 size);
+}
 
 // A dialog whose frame is centred on the primary screen's available area. Qt's own placing of
 // a dialog without a parent is off centre where no window's frame is known yet (it then
@@ -60,13 +72,7 @@ private:
             return;
         }
         frame_ = this->windowHandle() ? this->windowHandle()->frameMargins() : QMargins();
-        const QSize outer = this->size().grownBy(frame_);
-        const QRect area = screen->availableGeometry();
-        // The client rectangle is what every platform places alike; where the frame goes for
-        // a given window position is up to the window manager.
-        const QPoint client(area.left() + (area.width() - outer.width()) / 2 + frame_.left(),
-                            area.top() + (area.height() - outer.height()) / 2 + frame_.top());
-        this->setGeometry(QRect(client, this->size()));
+        this->setGeometry(CentredClientRect(screen->availableGeometry(), this->size(), frame_));
         placedAt_ = this->geometry().topLeft();
         placed_ = true;
     }
