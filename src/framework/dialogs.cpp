@@ -32,8 +32,8 @@ QString InputBox(const QString& caption, const QString& prompt, const QString& d
     dialog.setOkButtonText(QStringLiteral("OK"));
     dialog.setCancelButtonText(QStringLiteral("Cancel"));
     // QInputDialog offers no length limit or selection of its own; its one line edit is set
-    // up directly. The text is set after the limit so the limit never cuts it silently:
-    // a longer default stays whole, as only typing is limited.
+    // up directly. A limit set on the edit cuts the text it holds, so a longer default gets
+    // no limit and stays whole: the limit is there for typing, not for what the caller gives.
     dialog.setTextValue(defaultText);
     if (QLineEdit* edit = dialog.findChild<QLineEdit*>()) {
         if (defaultText.size() <= kInputBoxMaxLength) {
