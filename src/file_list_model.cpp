@@ -2,6 +2,7 @@
 
 #include "finally.h"
 
+#include <algorithm>
 #include <QItemSelectionModel>
 #include <QString>
 #include <utility>

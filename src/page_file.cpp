@@ -4,7 +4,6 @@
 #include "title_engine.h"
 
 #include <cstdint>
-#include <memory>
 #include <new>
 #include <utility>
 
