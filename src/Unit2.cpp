@@ -45,10 +45,7 @@ TAboutBox::TAboutBox(QWidget* owner)
 
     // A dialog frame that cannot be resized: the client area is fixed.
     setFixedSize(370, 159);
-    QPalette face = palette();
-    face.setColor(QPalette::Window, ColorToQColor(clBtnFace));
-    setPalette(face);
-    setAutoFillBackground(true);
+    SetBackgroundColor(*this, clBtnFace);
 
     Panel1->SetBevelOuter(TPanel::TBevel::Lowered);
     Panel1->SetBevelInner(TPanel::TBevel::Raised);

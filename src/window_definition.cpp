@@ -4,7 +4,6 @@
 #include "framework/panel.h"
 #include "framework/picture.h"
 
-#include <QPalette>
 #include <QVariant>
 #include <QWidget>
 #include <stdexcept>
@@ -48,12 +47,8 @@ void ApplyTo(QWidget* widget) {
         if (picture.isValid())
             image->SetPicture(picture.toString());
     }
-    if (color.isValid()) {
-        QPalette face = widget->palette();
-        face.setColor(QPalette::Window, ColorToQColor(ColorByName(color.toString())));
-        widget->setPalette(face);
-        widget->setAutoFillBackground(true);
-    }
+    if (color.isValid())
+        SetBackgroundColor(*widget, ColorByName(color.toString()));
 }
 
 } // namespace

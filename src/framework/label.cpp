@@ -24,10 +24,7 @@ void TLabel::SetFontColor(TColor color) {
 }
 
 void TLabel::SetColor(TColor color) {
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, ColorToQColor(color));
-    setPalette(pal);
-    setAutoFillBackground(true);
+    SetBackgroundColor(*this, color);
 }
 
 void TLabel::SetAutoSize(bool autoSize) {

@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QPalette>
+#include <QWidget>
 
 namespace {
 
@@ -72,4 +73,11 @@ QColor ColorToQColor(TColor c) {
         return QColor(Qt::black);
     }
     return QGuiApplication::palette().color(QPalette::Active, role);
+}
+
+void SetBackgroundColor(QWidget& widget, TColor color) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::Window, ColorToQColor(color));
+    widget.setPalette(palette);
+    widget.setAutoFillBackground(true);
 }

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <QColor>
 
+class QWidget;
+
 // A colour as window definitions name it: either an RGB value laid out 0x00BBGGRR (red in the
 // lowest byte) or, with the top byte 0xFF, a system colour given by its index in the low byte.
 using TColor = std::uint32_t;
@@ -31,3 +33,7 @@ constexpr TColor clInfoBk = clSystemColor | 24;
 // palette (so they follow the desktop's theme the way the original followed the system's).
 // An unknown system colour index gives black.
 QColor ColorToQColor(TColor c);
+
+// Makes `widget` fill its background with `color` (the Window role of its palette), as a
+// control given a colour in its window definition does.
+void SetBackgroundColor(QWidget& widget, TColor color);
