@@ -135,18 +135,19 @@ void THintManager::PointerLeft(QWidget* W) {
         return;
     // Onto another control, maybe: the moves there decide, keeping the short pause if a hint
     // has been shown.
-    FTimer.stop();
-    FTimerMode = TTimerMode::None;
-    HideHintWindow();
-    FHintControl = nullptr;
+    ForgetHintControl();
 }
 
 void THintManager::CancelHint() {
+    ForgetHintControl();
+    FHintActive = false;
+}
+
+void THintManager::ForgetHintControl() {
     FTimer.stop();
     FTimerMode = TTimerMode::None;
     HideHintWindow();
     FHintControl = nullptr;
-    FHintActive = false;
 }
 
 void THintManager::HideHintWindow() {

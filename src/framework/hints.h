@@ -80,6 +80,8 @@ private:
     void FreeHintWindow();
     void PointerMoved(QWidget* W, const QPoint& GlobalPos);
     void PointerLeft(QWidget* W);
+    // Stops the timer, hides the hint window and forgets the control.
+    void ForgetHintControl();
     void StartTimer(int Delay, TTimerMode Mode);
     void TimerExpired();
     void ActivateHint();
