@@ -187,7 +187,7 @@ void TFlatHintWindow::ShowHintAt(const QRect& HintRect, const QString& HintText)
     const QRect Screen = Primary ? Primary->geometry() : QRect();
     const TPlacement Place = PlaceHint(Screen, QCursor::pos(), Size);
     FArrowCorner = Place.Corner;
-    setGeometry(Place.Rect);
+    resize(Place.Rect.size());
     // The window has no frame, so its client origin is the rectangle's top-left corner.
     ShowNoActivate(Place.Rect.topLeft());
 }
