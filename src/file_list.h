@@ -20,7 +20,7 @@ struct TitleEngine {
     std::function<void(const std::string& path, const std::string& title)> WriteTitle;
 };
 
-// The engine of src/title_engine.h, bound into the seam.
+// The engine of src/engine/title_engine.h, bound into the seam.
 TitleEngine RealTitleEngine();
 
 // One row: the file's name (the row's caption), the title read when the row was built and
