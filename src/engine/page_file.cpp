@@ -104,6 +104,19 @@ Replaced ReplaceThroughTemporary(const std::string& path, const File& page, std:
     return Replaced::kYes;
 }
 
+// The page file opened for saving, with what is known of it; raises "Cannot create
+// file %s" for a page that must not or cannot be saved.
+File OpenForSaving(const std::string& path, platform::FileInfo* info) {
+    File page = platform::OpenForWriting(path);
+    if (!page.isOpen()) {
+        FailCreate(path);
+    }
+    if (!platform::GetInfo(page, info) || !info->regular || info->readOnly) {
+        FailCreate(path);
+    }
+    return page;
+}
+
 } // namespace
 
 PageBytes LoadPageFile(const std::string& path, std::size_t front, bool roomToGrow) {
@@ -130,14 +143,8 @@ PageBytes LoadPageFile(const std::string& path, std::size_t front, bool roomToGr
 }
 
 void SavePageFile(const std::string& path, std::string_view text, bool unchanged) {
-    File page = platform::OpenForWriting(path);
-    if (!page.isOpen()) {
-        FailCreate(path);
-    }
     platform::FileInfo info;
-    if (!platform::GetInfo(page, &info) || !info.regular || info.readOnly) {
-        FailCreate(path);
-    }
+    const File page = OpenForSaving(path, &info);
     if (unchanged) {
         return;
     }
@@ -146,6 +153,11 @@ void SavePageFile(const std::string& path, std::string_view text, bool unchanged
         return;
     }
     RewriteInPlace(path, page, info.size, text);
+}
+
+void CheckPageFileSavable(const std::string& path) {
+    platform::FileInfo info;
+    OpenForSaving(path, &info);
 }
 
 } // namespace titora

@@ -28,4 +28,8 @@ PageBytes LoadPageFile(const std::string& path, std::size_t front = 0, bool room
 // anything is written) or "Stream write error" (the page file keeps its old bytes).
 void SavePageFile(const std::string& path, std::string_view text, bool unchanged);
 
+// Throws what SavePageFile would throw before writing anything: "Cannot create file %s"
+// for a page that is read-only, not writable or not a regular file.
+void CheckPageFileSavable(const std::string& path);
+
 } // namespace titora

@@ -6,6 +6,7 @@
 
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 namespace titora {
 namespace {
@@ -21,6 +22,24 @@ template <typename Operation> auto WithinCapacity(Operation operation) {
     }
 }
 
+// Loads the page at `path` into `buffer` and puts `title` in place there, raising the
+// errors of a page that cannot take a title. Returns the page's title before the change.
+std::string RetitleLoaded(const std::string& path, const std::string& title, PageBuffer* buffer) {
+    PageBytes bytes = LoadPageFile(path, RoomInFrontFor(title), true);
+    std::string old = TitleOfPageBytes(bytes.view(), LeadBytes::ForSystem());
+    switch (RetitlePage(std::move(bytes), title, LeadBytes::ForSystem(), buffer)) {
+    case RetitleStatus::kDone:
+        return old;
+    case RetitleStatus::kHoldsNul:
+        // The text ends before the first NUL, so saving it would cut the file there: a
+        // UTF-16 page or a binary file would be destroyed.
+        throw TitleEngineError("Cannot write a title into " + path + ": the file holds a NUL byte");
+    case RetitleStatus::kNoEndOfTitle:
+        break;
+    }
+    throw TitleEngineError("Cannot find the end of the title in " + path);
+}
+
 } // namespace
 
 std::string ReadTitle(const std::string& path) {
@@ -33,19 +52,17 @@ std::string ReadTitle(const std::string& path) {
 void WriteTitle(const std::string& path, const std::string& title) {
     WithinCapacity([&] {
         PageBuffer buffer;
-        switch (RetitlePage(LoadPageFile(path, RoomInFrontFor(title), true), title,
-                            LeadBytes::ForSystem(), &buffer)) {
-        case RetitleStatus::kDone:
-            break;
-        case RetitleStatus::kHoldsNul:
-            // The text ends before the first NUL, so saving it would cut the file there: a
-            // UTF-16 page or a binary file would be destroyed.
-            throw TitleEngineError("Cannot write a title into " + path +
-                                   ": the file holds a NUL byte");
-        case RetitleStatus::kNoEndOfTitle:
-            throw TitleEngineError("Cannot find the end of the title in " + path);
-        }
+        RetitleLoaded(path, title, &buffer);
         SavePageFile(path, buffer.text(), !buffer.modified());
+    });
+}
+
+std::string PreviewWriteTitle(const std::string& path, const std::string& title) {
+    return WithinCapacity([&] {
+        PageBuffer buffer;
+        std::string old = RetitleLoaded(path, title, &buffer);
+        CheckPageFileSavable(path);
+        return old;
     });
 }
 

@@ -42,4 +42,17 @@ std::string ReadTitle(const std::string& path);
 // "Stream write error" (disk full, file size limit).
 void WriteTitle(const std::string& path, const std::string& title);
 
+// Does everything WriteTitle(path, title) would do except write: loads the page, puts
+// the title in place in memory and checks that the file could be saved. Returns the
+// title the page holds now, as ReadTitle gives it. The file is never changed, so a
+// trial run can say beforehand which pages a rewrite would refuse.
+//
+//   const std::string now = PreviewWriteTitle("/srv/www/index.html", "Our new shop");
+//
+// Throws TitleEngineError with the message WriteTitle would raise before writing:
+// "Cannot open file %s", "Text exceeds memo capacity", "Cannot find the end of the
+// title in %s", "Cannot write a title into %s: the file holds a NUL byte" or "Cannot
+// create file %s".
+std::string PreviewWriteTitle(const std::string& path, const std::string& title);
+
 } // namespace titora

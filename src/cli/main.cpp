@@ -1,0 +1,11 @@
+// titora-cli's entry: the title engine without a window, for scripts, makefiles and CI.
+#include "run.h"
+
+#include <string>
+#include <vector>
+
+int main(int argc, char* argv[]) {
+    // Start-up: interrupted saves are finished or undone here, before any page is read,
+    // once the engine keeps a journal of its saves.
+    return titora::cli::Run(std::vector<std::string>(argv + 1, argv + argc), stdout, stderr);
+}
