@@ -52,6 +52,8 @@ TAboutBox::TAboutBox(QWidget* owner)
     Panel1->SetColor(clHighlightText);
     Panel1->SetCaption(QString());
     Image1->SetPicture(QStringLiteral(":/about.jpg"));
+    // The version is the project's, the one the package and --version show too.
+    Version->setText(QStringLiteral("Version " TITORA_VERSION));
 
     // Until the mouse first passes over them, the links wear the box's own
     // text colour, like the plain labels beside them.

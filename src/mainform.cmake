@@ -40,7 +40,3 @@ target_link_libraries(titora PRIVATE titora_mainform titora_options)
 
 include(GNUInstallDirs)
 install(TARGETS titora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/resources/titora.png
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
-install(FILES ${PROJECT_SOURCE_DIR}/resources/titora.desktop
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

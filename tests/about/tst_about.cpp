@@ -148,7 +148,8 @@ void TestAbout::controlPlaces_data() {
     QTest::newRow("OKButton") << "OKButton" << QRect(15, 128, 90, 25) << "OK";
     QTest::newRow("Image1") << "Image1" << QRect(16, 8, 65, 81) << QString();
     QTest::newRow("ProductName") << "ProductName" << QRect(88, 8, 0, 0) << "Titora";
-    QTest::newRow("Version") << "Version" << QRect(88, 24, 0, 0) << "Version 1.0";
+    QTest::newRow("Version") << "Version" << QRect(88, 24, 0, 0)
+                             << QStringLiteral("Version " TITORA_VERSION);
     QTest::newRow("Comments") << "Comments" << QRect(88, 40, 129, 17) << QString();
     QTest::newRow("Label1") << "Label1" << QRect(88, 56, 0, 0)
                             << "If you have any question please ";

@@ -1,0 +1,60 @@
+# What `cmake --install` puts in place beside the two programs, and the Debian package
+# that `cpack -G DEB` makes of it: titora_<version>_amd64.deb with both programs
+# stripped, the desktop entry, the icons, the AppStream description, the manual pages
+# and the licence, its dependencies computed by dpkg-shlibdeps.
+include(GNUInstallDirs)
+set(titora_resources ${PROJECT_SOURCE_DIR}/resources)
+
+install(FILES ${titora_resources}/titora.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+foreach(size 16 32 48 64 128 256)
+    install(FILES ${titora_resources}/icons/${size}x${size}/titora.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+endforeach()
+install(FILES ${titora_resources}/titora.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+
+# The AppStream description and the manual pages carry the project's version.
+configure_file(${titora_resources}/org.example.titora.metainfo.xml
+               ${PROJECT_BINARY_DIR}/org.example.titora.metainfo.xml @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/org.example.titora.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# Manual pages go compressed, as Debian's policy asks; -n keeps the time stamp out of
+# the archive so that the same sources give the same package.
+set(titora_manpages)
+foreach(page titora titora-cli)
+    configure_file(${titora_resources}/man/${page}.1.in ${PROJECT_BINARY_DIR}/man/${page}.1 @ONLY)
+    add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/man/${page}.1.gz
+                       COMMAND gzip -9nkf ${PROJECT_BINARY_DIR}/man/${page}.1
+                       DEPENDS ${PROJECT_BINARY_DIR}/man/${page}.1 VERBATIM)
+    list(APPEND titora_manpages ${PROJECT_BINARY_DIR}/man/${page}.1.gz)
+endforeach()
+add_custom_target(titora_manpages ALL DEPENDS ${titora_manpages})
+install(FILES ${titora_manpages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/titora RENAME copyright)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME titora)
+set(CPACK_PACKAGE_VENDOR "The Titora developers")
+set(CPACK_PACKAGE_CONTACT "The Titora developers <support@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "list web pages with their titles and retitle them")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Titora lists page files (HTML, SHTML, ASP or any file) with each page's title and
+folder, and writes one new title into every selected file: it replaces the text of
+the existing title element, or inserts one where there is none, and saves each file
+whole, never leaving a damaged file behind. titora-cli does the same from scripts.")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION web)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.example.org/titora/")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt loads its platform plugins at run time, out of dpkg-shlibdeps' sight; the window
+# needs one to open on the desktop.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)
