@@ -20,21 +20,25 @@ configure_file(${titora_resources}/org.example.titora.metainfo.xml
 install(FILES ${PROJECT_BINARY_DIR}/org.example.titora.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
-# Manual pages go compressed, as Debian's policy asks; -n keeps the time stamp out of
-# the archive so that the same sources give the same package.
-set(titora_manpages)
+# Manual pages and the change log go compressed, as Debian's policy asks; -n keeps
+# the time stamp out, so that the same sources give the same package.
+function(titora_gzip source gzipped)
+    add_custom_command(OUTPUT ${gzipped} COMMAND gzip -9n < ${source} > ${gzipped}
+                       DEPENDS ${source})
+endfunction()
+set(titora_man ${PROJECT_BINARY_DIR}/man)
 foreach(page titora titora-cli)
-    configure_file(${titora_resources}/man/${page}.1.in ${PROJECT_BINARY_DIR}/man/${page}.1 @ONLY)
-    add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/man/${page}.1.gz
-                       COMMAND gzip -9nkf ${PROJECT_BINARY_DIR}/man/${page}.1
-                       DEPENDS ${PROJECT_BINARY_DIR}/man/${page}.1 VERBATIM)
-    list(APPEND titora_manpages ${PROJECT_BINARY_DIR}/man/${page}.1.gz)
+    configure_file(${titora_resources}/man/${page}.1.in ${titora_man}/${page}.1 @ONLY)
+    titora_gzip(${titora_man}/${page}.1 ${titora_man}/${page}.1.gz)
+    install(FILES ${titora_man}/${page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
-add_custom_target(titora_manpages ALL DEPENDS ${titora_manpages})
-install(FILES ${titora_manpages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+titora_gzip(${titora_resources}/changelog ${PROJECT_BINARY_DIR}/changelog.gz)
+add_custom_target(titora_compressed_docs ALL DEPENDS ${titora_man}/titora.1.gz
+                  ${titora_man}/titora-cli.1.gz ${PROJECT_BINARY_DIR}/changelog.gz)
 
-install(FILES ${PROJECT_SOURCE_DIR}/LICENSE
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/titora RENAME copyright)
+install(FILES ${PROJECT_BINARY_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/titora)
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/titora
+        RENAME copyright)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME titora)
@@ -42,10 +46,11 @@ set(CPACK_PACKAGE_VENDOR "The Titora developers")
 set(CPACK_PACKAGE_CONTACT "The Titora developers <support@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "list web pages with their titles and retitle them")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Titora lists page files (HTML, SHTML, ASP or any file) with each page's title and
-folder, and writes one new title into every selected file: it replaces the text of
-the existing title element, or inserts one where there is none, and saves each file
-whole, never leaving a damaged file behind. titora-cli does the same from scripts.")
+    "Titora lists page files (HTML, SHTML, ASP or any file) with each page's
+title and folder, and writes one new title into every selected file: it
+replaces the text of the existing title element, or inserts one where there
+is none, and saves each file whole, never leaving a damaged file behind.
+titora-cli does the same from scripts.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

@@ -33,6 +33,9 @@ protected:
             return std::string("written");
         });
     }
+    Outcome Preview(const std::string& path, const std::string& title) {
+        return test::Run([&] { return PreviewWriteTitle(path, title); });
+    }
 };
 
 TEST_F(TitleEngine, WritesThenReadsBack) {
@@ -92,6 +95,7 @@ TEST_F(TitleEngine, RefusalsLeaveTheFileUntouched) {
     };
     for (const Refused& c : cases) {
         test::WriteBytes(page, c.bytes);
+        EXPECT_EQ(Preview(page, "t"), Failure(c.message));
         EXPECT_EQ(Write(page, "t"), Failure(c.message));
         EXPECT_EQ(test::ReadBytes(page), c.bytes);
     }
@@ -103,10 +107,23 @@ TEST_F(TitleEngine, ReadOnlyFileIsReadButNotWritten) {
     const std::string bytes = "<title>keep</title>\n";
     test::WriteBytes(page, bytes, 0444);
     EXPECT_EQ(Read(page), Result("keep"));
+    EXPECT_EQ(Preview(page, "t"), Failure("Cannot create file " + page));
     EXPECT_EQ(Write(page, "t"), Failure("Cannot create file " + page));
     EXPECT_EQ(Write(page, "keep"), Failure("Cannot create file " + page));
     EXPECT_EQ(test::ReadBytes(page), bytes);
     EXPECT_EQ(folder.names(), std::set<std::string>{"page.html"});
+}
+
+TEST_F(TitleEngine, PreviewGivesTheTitleNowAndTouchesNothing) {
+    const std::string bytes = "<html>\n<title>line one\nline two</title>";
+    test::WriteBytes(page, bytes);
+    const struct stat before = test::StatOf(page);
+    EXPECT_EQ(Preview(page, "new"), Result("line one\r\nline two"));
+    test::WriteBytes(folder / "bare.html", "no tags at all");
+    EXPECT_EQ(Preview(folder / "bare.html", "new"), Result("UnTitled"));
+    EXPECT_EQ(test::ReadBytes(page), bytes);
+    EXPECT_EQ(test::StatOf(page).st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+    EXPECT_EQ(folder.names(), (std::set<std::string>{"bare.html", "page.html"}));
 }
 
 TEST_F(TitleEngine, PermissionsThatRootWouldBypass) {

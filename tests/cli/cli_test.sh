@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# titora-cli end to end on real files: what it prints, what it writes, its messages
+# and exit statuses, and names a shell makes awkward.
+# Usage: cli_test.sh TITORA_CLI VERSION
+set -uo pipefail
+cli=$1
+version=$2
+root=$(mktemp -d /tmp/titora-cli-test-XXXXXX)
+trap 'chmod -R u+w "$root"; rm -rf "$root"' EXIT
+cd "$root"
+failures=0
+
+# check NAME EXPECTED ACTUAL
+check() {
+    [[ $2 == "$3" ]] && return
+    printf 'FAIL %s\n--- expected\n%s\n--- got\n%s\n' "$1" "$2" "$3"
+    failures=$((failures + 1))
+}
+
+# run ARGS...: runs titora-cli; sets out, err and status.
+run() {
+    "$cli" "$@" >"$root/.out" 2>"$root/.err"
+    status=$?
+    out=$(<"$root/.out")
+    err=$(<"$root/.err")
+}
+
+latin1=$'caf\xe9.html'
+printf '<html>\n<head><TITLE>Tab\there \\ two\nlines</TITLE></head></html>\n' >a.html
+printf 'no tags at all' >b.txt
+printf '<title>unclosed' >c.html
+printf '<title>Caf\xe9</title>' >"$latin1"
+printf '<title>dash</title>' >-dash.html
+printf '<title>nl</title>' >$'new\nline.htm'
+mkdir -p site/sub && printf '<title>deep</title>' >site/sub/d.ASP && printf 'x' >site/notes.txt
+printf '<title>top</title>' >site/index.html
+
+# Listing: escapes, the untitled and the unclosed, a failure in the middle.
+run list a.html b.txt missing.html c.html
+check "list" $'a.html\tTab\\there \\\\ two\\r\\nlines\nb.txt\tUnTitled\nc.html\tunclosed' "$out"
+check "list message" "Cannot open file missing.html" "$err"
+check "list status" 1 "$status"
+
+run list --json "$latin1" $'new\nline.htm'
+check "json" '[
+{"path":"caf\udce9.html","title":"Caf\udce9","encoding":null},
+{"path":"new\nline.htm","title":"nl","encoding":null}
+]' "$out"
+check "json status" 0 "$status"
+run list --json missing.html
+check "json empty" "[]" "$out"
+
+# Folders: name order, pages only, a file named on its own whatever its name.
+run list -r site b.txt
+check "recursive" $'site/index.html\ttop\nsite/sub/d.ASP\tdeep\nb.txt\tUnTitled' "$out"
+run list site
+check "folder without -r" "Cannot open file site" "$err"
+check "folder without -r status" 1 "$status"
+
+# Names beginning with "-" are paths after "--" only.
+run list -- -dash.html
+check "dash after --" $'-dash.html\tdash' "$out"
+run list -dash.html
+check "dash as option" $'titora-cli: unknown option \'-dash.html\'\nTry \'titora-cli --help\'.' "$err"
+check "dash as option status" 2 "$status"
+
+# A trial run prints and refuses as set would, and writes nothing.
+before=$(cat a.html c.html | md5sum)
+run set --dry-run --title $'New\ttitle' a.html c.html
+check "dry run" $'a.html\tTab\\there \\\\ two\\r\\nlines\tNew\\ttitle' "$out"
+check "dry run message" "Cannot find the end of the title in c.html" "$err"
+check "dry run status" 1 "$status"
+check "dry run wrote nothing" "$before" "$(cat a.html c.html | md5sum)"
+
+# set goes on past a read-only page and writes the others whole.
+chmod 444 b.txt
+run set -t "New" b.txt a.html "$latin1" -- -dash.html
+check "set message" "Cannot create file b.txt" "$err"
+check "set status" 1 "$status"
+check "set output" "" "$out"
+check "set wrote" $'<html>\r\n<head><TITLE>New</TITLE></head></html>\r\n.' "$(cat a.html; printf .)"
+check "read-only untouched" "no tags at all" "$(<b.txt)"
+run list -- "$latin1" -dash.html
+check "set odd names" $'caf\xe9.html\tNew\n-dash.html\tNew' "$out"
+run set --title= -r site
+check "set empty title" 0 "$status"
+check "empty title written" "<title></title>" "$(<site/index.html)"
+
+# Usage, help, version and an output that cannot be written.
+for args in "" "frob x" "list" "set x" "list --title x x" "set -t" "set --json -t x x" "list -q x"; do
+    run $args
+    check "usage: $args" "2 Try 'titora-cli --help'." "$status ${err##*$'\n'}"
+done
+run set --title --help x
+check "title --help is a title" "1 Cannot open file x" "$status $err"
+run --help list
+check "help" "0 Usage: titora-cli list [-r] [--json] PATH..." "$status ${out%%$'\n'*}"
+run --version
+check "version" "0 titora-cli $version" "$status $out"
+"$cli" list a.html >/dev/full 2>"$root/.err"
+check "full output" "1 titora-cli: cannot write the output" "$? $(<"$root/.err")"
+
+echo "cli: $failures failed"
+[[ $failures == 0 ]]
