@@ -11,6 +11,8 @@ packages=(
     clang libclang-rt-14-dev
     fonts-wine fonts-dejavu-core
     locales
+    # Making the Debian package and checking its desktop entry and AppStream file.
+    dpkg-dev appstream desktop-file-utils
 )
 
 missing=()

@@ -83,7 +83,7 @@ void WriteWhole(const std::string& path, const std::string& bytes) {
 
 } // namespace
 
-PageCorpus::PageCorpus() {
+PageCorpus::PageCorpus(bool withBigPage) {
     char name[] = "/tmp/titora-bench-XXXXXX";
     if (::mkdtemp(name) == nullptr) {
         throw std::runtime_error("cannot create a scratch folder");
@@ -96,9 +96,12 @@ PageCorpus::PageCorpus() {
         originals_.push_back(MakePage(random, size(random), i % 2 == 0 ? "\n" : "\r\n"));
         totalBytes_ += originals_.back().size();
     }
+    restorePages();
+    if (!withBigPage) {
+        return;
+    }
     bigPage_ = folder_ + "/big.html";
     bigOriginal_ = MakePage(random, 200u << 20, "\n");
-    restorePages();
     restoreBigPage();
 }
 
@@ -106,7 +109,9 @@ PageCorpus::~PageCorpus() {
     for (const std::string& page : pages_) {
         ::unlink(page.c_str());
     }
-    ::unlink(bigPage_.c_str());
+    if (!bigPage_.empty()) {
+        ::unlink(bigPage_.c_str());
+    }
     ::rmdir(folder_.c_str());
 }
 

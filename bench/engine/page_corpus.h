@@ -10,7 +10,8 @@ namespace titora::bench {
 
 class PageCorpus {
 public:
-    PageCorpus();
+    // Without `withBigPage` only the 10,000 pages are made; bigPage() is then empty.
+    explicit PageCorpus(bool withBigPage = true);
     ~PageCorpus();
     PageCorpus(const PageCorpus&) = delete;
     PageCorpus& operator=(const PageCorpus&) = delete;
