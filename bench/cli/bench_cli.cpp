@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <functional>
 #include <spawn.h>
@@ -87,7 +88,9 @@ int main(int argc, char** argv) {
     };
 
     std::vector<Run> runs = {
-        {"ReadTitle", {}, [&] {
+        {"ReadTitle",
+         {},
+         [&] {
              std::size_t length = 0;
              for (const std::string& page : corpus.pages())
                  length += titora::ReadTitle(page).size();
@@ -96,11 +99,13 @@ int main(int argc, char** argv) {
          }},
         {"cli list", {}, [&] { RunProgram(list); }},
         {"perl -0777", {}, [&] { RunProgram(perl); }},
-        {"WriteTitle", restore, [&] {
+        {"WriteTitle", restore,
+         [&] {
              for (const std::string& page : corpus.pages())
                  titora::WriteTitle(page, title);
          }},
-        {"cli set", restore, [&] {
+        {"cli set", restore,
+         [&] {
              std::vector<std::string> set = With({TITORA_CLI, "set", "--title", title}, corpus);
              RunProgram(set);
          }},
