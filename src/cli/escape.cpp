@@ -46,10 +46,19 @@ std::size_t Utf8Length(std::string_view bytes, std::size_t at) {
     return length;
 }
 
+// Whether a C1 control character in UTF-8, C2 followed by 80 to 9F, starts at `at`.
+// Some terminals act on one as on the start of an escape sequence.
+bool IsC1Control(std::string_view bytes, std::size_t at) {
+    return static_cast<unsigned char>(bytes[at]) == 0xC2 && at + 1 < bytes.size() &&
+           static_cast<unsigned char>(bytes[at + 1]) >= 0x80 &&
+           static_cast<unsigned char>(bytes[at + 1]) <= 0x9F;
+}
+
 } // namespace
 
 void AppendLineField(std::string& out, std::string_view bytes) {
-    for (const char c : bytes) {
+    for (std::size_t at = 0; at < bytes.size(); ++at) {
+        const char c = bytes[at];
         const auto byte = static_cast<unsigned char>(c);
         switch (c) {
         case '\\':
@@ -67,12 +76,15 @@ void AppendLineField(std::string& out, std::string_view bytes) {
         default:
             break;
         }
-        if (byte >= 0x20 && byte != 0x7F) {
+        if (IsC1Control(bytes, at)) {
+            out += "\\xc2";
+            ++at;
+        } else if (byte >= 0x20 && byte != 0x7F) {
             out += c;
             continue;
         }
         out += "\\x";
-        AppendHexByte(out, byte);
+        AppendHexByte(out, static_cast<unsigned char>(bytes[at]));
     }
 }
 
@@ -86,6 +98,12 @@ void AppendJsonString(std::string& out, std::string_view bytes) {
             out += "\\udc";
             AppendHexByte(out, byte);
             ++at;
+            continue;
+        }
+        if (IsC1Control(bytes, at)) {
+            out += "\\u00";
+            AppendHexByte(out, static_cast<unsigned char>(bytes[at + 1]));
+            at += 2;
             continue;
         }
         if (length > 1) {
@@ -103,7 +121,7 @@ void AppendJsonString(std::string& out, std::string_view bytes) {
             out += "\\r";
         } else if (c == '\t') {
             out += "\\t";
-        } else if (byte < 0x20) {
+        } else if (byte < 0x20 || byte == 0x7F) {
             out += "\\u00";
             AppendHexByte(out, byte);
         } else {

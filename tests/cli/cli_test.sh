@@ -31,7 +31,7 @@ printf 'no tags at all' >b.txt
 printf '<title>unclosed' >c.html
 printf '<title>Caf\xe9</title>' >"$latin1"
 printf '<title>dash</title>' >-dash.html
-printf '<title>nl</title>' >$'new\nline.htm'
+printf '<title>\e[2J\xc2\x9b\x7f\xc3\xa9</title>' >$'new\nline.htm'
 mkdir -p site/sub && printf '<title>deep</title>' >site/sub/d.ASP && printf 'x' >site/notes.txt
 printf '<title>top</title>' >site/index.html
 
@@ -44,7 +44,7 @@ check "list status" 1 "$status"
 run list --json "$latin1" $'new\nline.htm'
 check "json" '[
 {"path":"caf\udce9.html","title":"Caf\udce9","encoding":null},
-{"path":"new\nline.htm","title":"nl","encoding":null}
+{"path":"new\nline.htm","title":"\u001b[2J\u009b\u007fé","encoding":null}
 ]' "$out"
 check "json status" 0 "$status"
 run list --json missing.html
@@ -58,6 +58,8 @@ check "folder without -r" "Cannot open file site" "$err"
 check "folder without -r status" 1 "$status"
 
 # Names beginning with "-" are paths after "--" only.
+run list $'new\nline.htm'
+check "controls" $'new\\nline.htm\t\\x1b[2J\\xc2\\x9b\\x7f\xc3\xa9' "$out"
 run list -- -dash.html
 check "dash after --" $'-dash.html\tdash' "$out"
 run list -dash.html
