@@ -6,6 +6,7 @@
 #include "pages.h"
 #include "title_engine.h"
 
+#include <exception>
 #include <functional>
 
 namespace titora::cli {
@@ -145,19 +146,25 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
         Write(err, "Try 'titora-cli --help'.\n");
         return kBadUsage;
     }
-    switch (line.command) {
-    case Command::kHelp:
-        Write(out, HelpText());
-        break;
-    case Command::kVersion:
-        Write(out, "titora-cli " TITORA_VERSION "\n");
-        break;
-    case Command::kList:
-        List(line, out, messages);
-        break;
-    case Command::kSet:
-        Set(line, out, messages);
-        break;
+    // The engine's errors are told page by page; anything else (memory running out
+    // outside the engine) ends the command as a failure rather than an abort.
+    try {
+        switch (line.command) {
+        case Command::kHelp:
+            Write(out, HelpText());
+            break;
+        case Command::kVersion:
+            Write(out, "titora-cli " TITORA_VERSION "\n");
+            break;
+        case Command::kList:
+            List(line, out, messages);
+            break;
+        case Command::kSet:
+            Set(line, out, messages);
+            break;
+        }
+    } catch (const std::exception& e) {
+        messages.fail(e.what());
     }
     // Output that could not be written (a full disk, a closed pipe) is a failure too.
     if (std::fflush(out) != 0 || std::ferror(out)) {
