@@ -9,7 +9,7 @@ packages=(
     libjpeg62-turbo-dev
     libgtest-dev libbenchmark-dev
     clang libclang-rt-14-dev
-    fonts-wine fonts-dejavu-core
+    fonts-wine fonts-liberation fonts-dejavu-core
     locales
 )
 

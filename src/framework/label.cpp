@@ -1,14 +1,24 @@
 #include "framework/label.h"
 
+#include "framework/accessible.h"
+
 #include <QMouseEvent>
 
 TLabel::TLabel(QWidget* parent) : QLabel(parent) {
-    setMouseTracking(true);
+    Init();
 }
 
 TLabel::TLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
-    setMouseTracking(true);
+    Init();
     FitToText();
+}
+
+void TLabel::Init() {
+    InstallAccessibleControls();
+    setMouseTracking(true);
+    // The text colour is the definition's even where none is given, not the desktop's: a
+    // label stands on our own panels, which keep their colours under a dark theme.
+    SetFontColor(fontColor_);
 }
 
 void TLabel::setText(const QString& text) {
