@@ -113,11 +113,17 @@ public:
     QString OwnName() const override { return static_cast<THintWindow*>(widget())->Text(); }
 };
 
-QAccessibleInterface* ControlFactory(const QString&, QObject* object) {
+QAccessibleInterface* ControlFactory(const QString& className, QObject* object) {
     // Asked for every class of every object, most derived first: the first answer for one of
     // ours is the one that counts, and everything else is left to Qt.
     if (!object || !object->isWidgetType())
         return nullptr;
+    // A window made straight from QWidget, as the program's main window is, would be nameless
+    // filler to Qt; it is a window named by its title. Qt's dialogs and menus have met their
+    // own interfaces at their own classes before anybody is asked about "QWidget".
+    auto* widget = static_cast<QWidget*>(object);
+    if (className == QLatin1String("QWidget") && widget->isWindow())
+        return new QAccessibleWidget(widget, QAccessible::Window);
     if (auto* button = qobject_cast<TSpeedButton*>(object))
         return new TSpeedButtonAccessible(button);
     if (auto* label = qobject_cast<TLabel*>(object))

@@ -76,8 +76,9 @@ public:
             s.invalid = true;
             return s;
         }
-        const QRect shown =
-            view_->viewport()->rect().translated(view_->viewport()->mapToGlobal(QPoint(0, 0)));
+        // A cell shows through the viewport, a column header above it.
+        const QWidget* area = row_ < 0 ? static_cast<QWidget*>(view_) : view_->viewport();
+        const QRect shown = area->rect().translated(area->mapToGlobal(QPoint(0, 0)));
         s.invisible = !view_->isVisible();
         s.offscreen = !rect().intersects(shown);
         if (row_ < 0)

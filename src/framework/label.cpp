@@ -8,9 +8,11 @@ TLabel::TLabel(QWidget* parent) : QLabel(parent) {
     Init();
 }
 
-TLabel::TLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+TLabel::TLabel(const QString& text, QWidget* parent) : QLabel(parent) {
+    // The text is set once this is a TLabel: QLabel tells assistive technology of a new text,
+    // and an interface asked for inside QLabel's constructor would be QLabel's for good.
     Init();
-    FitToText();
+    setText(text);
 }
 
 void TLabel::Init() {
