@@ -55,7 +55,10 @@ void THintCanvas::Polyline(const QPoint* Points, int Count) {
     if (!FPainter || Count < 2)
         return;
     const QColor Color = ColorToQColor(Pen.Color);
-    const qreal Ratio = FPainter->device() ? FPainter->device()->devicePixelRatio() : 1.0;
+    // The painter's scale to device pixels; a widget rendered into an image of another
+    // scale reports its own screen's ratio, so the painter is asked, not the widget.
+    const qreal Scale = FPainter->deviceTransform().m11();
+    const qreal Ratio = Scale > 0 ? Scale : 1.0;
     const int Block = qMax(1, qRound(Ratio));
     const bool Whole = qFuzzyCompare(Ratio, qreal(Block));
     const QPoint Origin = Points[0];
