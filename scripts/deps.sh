@@ -11,6 +11,7 @@ packages=(
     clang libclang-rt-14-dev
     fonts-wine fonts-liberation fonts-dejavu-core
     locales
+    xvfb dbus at-spi2-core python3-pyatspi
 )
 
 missing=()

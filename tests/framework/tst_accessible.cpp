@@ -1,6 +1,7 @@
 // What assistive technology sees of our controls, through Qt's own accessibility interfaces.
 #include "framework/accessible.h"
 #include "framework/flatbutton.h"
+#include "framework/hintwindow.h"
 #include "framework/label.h"
 #include "framework/panel.h"
 #include "framework/picture.h"
@@ -72,6 +73,13 @@ private Q_SLOTS:
         image->setAccessibleDescription("Drag it to move the window");
         QCOMPARE(Of(image)->role(), QAccessible::Graphic);
         QCOMPARE(Of(image)->text(QAccessible::Description), image->accessibleDescription());
+    }
+
+    void hintWindowIsAToolTip() {
+        THintWindow hint;
+        hint.SetText("Go on!");
+        QCOMPARE(Of(&hint)->role(), QAccessible::ToolTip);
+        QCOMPARE(Of(&hint)->text(QAccessible::Name), QString("Go on!"));
     }
 
     void flatViewIsATable() {
