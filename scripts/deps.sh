@@ -9,10 +9,12 @@ packages=(
     libjpeg62-turbo-dev
     libgtest-dev libbenchmark-dev
     clang libclang-rt-14-dev
-    fonts-wine fonts-dejavu-core
+    fonts-wine fonts-liberation fonts-dejavu-core
     locales
     # Making the Debian package and checking its desktop entry and AppStream file.
     dpkg-dev appstream desktop-file-utils
+    # Checking the window on a real accessibility bus.
+    xvfb dbus at-spi2-core python3-pyatspi
 )
 
 missing=()

@@ -1,5 +1,7 @@
 #include "file_list_view.h"
 
+#include "framework/accessible.h"
+
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
@@ -60,6 +62,8 @@ TFileListView::TFileListView(QWidget* parent) : QTreeView(parent) {
     setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     setTextElideMode(Qt::ElideRight);
     setItemDelegate(new TNameDelegate(this));
+    // Rows and columns without a hierarchy: a table, not the tree Qt would present.
+    PresentAsTable(this);
 
     QHeaderView* columns = header();
     columns->setSectionsClickable(false);

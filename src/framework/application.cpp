@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <iterator>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFontDatabase>
@@ -17,24 +18,44 @@ TApplication* Application = nullptr;
 namespace {
 
 const char kWineFontFile[] = "/usr/share/wine/fonts/ms_sans_serif.ttf";
-const char kFallbackFamily[] = "DejaVu Sans";
+// Scalable sans faces that stand in for the bitmap face, in order of preference. Liberation
+// Sans has the widths of the bitmap face's successors, so captions and labels keep their room
+// (DejaVu Sans is a tenth wider); both are 13 pixels high or less at 11 pixels.
+const char* const kScalableFamilies[] = {"Liberation Sans", "DejaVu Sans"};
 
-// Registers "MS Sans Serif" once per process and answers the family to use.
-QString DefaultFamily() {
-    static const QString family = [] {
-        if (QFile::exists(QLatin1String(kWineFontFile))) {
-            const int id = QFontDatabase::addApplicationFont(QLatin1String(kWineFontFile));
-            const QStringList families = QFontDatabase::applicationFontFamilies(id);
-            if (!families.isEmpty()) {
-                return families.first();
-            }
+QString ScalableFamily() {
+    const QStringList installed = QFontDatabase::families();
+    for (const char* family : kScalableFamilies) {
+        if (installed.contains(QLatin1String(family))) {
+            return QLatin1String(family);
         }
-        return QString::fromLatin1(kFallbackFamily);
-    }();
-    return family;
+    }
+    return QLatin1String(kScalableFamilies[std::size(kScalableFamilies) - 1]);
+}
+
+// Registers "MS Sans Serif" and answers it, or answers the scalable face where the bitmap face
+// is missing or a screen draws more than one pixel per pixel: the bitmap face has glyphs of 11
+// pixels only, which Qt would draw small and spread apart at a larger scale.
+QString ChooseFamily() {
+    if (qGuiApp && qGuiApp->devicePixelRatio() > 1.0) {
+        return ScalableFamily();
+    }
+    if (QFile::exists(QLatin1String(kWineFontFile))) {
+        const int id = QFontDatabase::addApplicationFont(QLatin1String(kWineFontFile));
+        const QStringList families = QFontDatabase::applicationFontFamilies(id);
+        if (!families.isEmpty()) {
+            return families.first();
+        }
+    }
+    return ScalableFamily();
 }
 
 } // namespace
+
+QString DefaultFamily() {
+    static const QString family = ChooseFamily();
+    return family;
+}
 
 QFont DefaultFont(bool bold) {
     QFont font(DefaultFamily());
@@ -91,7 +112,9 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     // The loop ends when the main form closes, not when the last visible window does: the
     // main form may close while another window of the program is still shown.
     setQuitOnLastWindowClosed(false);
-    DefaultFamily();
+    // One face for every text, Qt's menus and dialogs included; chosen here, once, from the
+    // screens the program starts on.
+    setFont(DefaultFont());
     hints_ = std::make_unique<THintManager>();
 }
 

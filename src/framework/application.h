@@ -17,7 +17,7 @@ class QRect;
 class TApplication : public QApplication {
     Q_OBJECT
 public:
-    // Sets the global `Application` and registers the program's default font.
+    // Sets the global `Application` and makes DefaultFont() the font of the whole application.
     TApplication(int& argc, char** argv);
     // Destroys the owned forms in the reverse order of their creation.
     ~TApplication() override;
@@ -68,9 +68,15 @@ extern TApplication* Application;
 // last character's code is above that of ".".
 QString ErrorBoxText(const QString& message);
 
-// "MS Sans Serif" 8 pt (11 pixels, line height 13) from Debian's fonts-wine; DejaVu Sans, which
-// has the same line height at 11 pixels, where that file is missing. Needs a QGuiApplication.
-// Draw bold text of it with DrawFontText: Qt draws the bold of that face regular.
+// The face of every text the program draws: "MS Sans Serif" from Debian's fonts-wine where it is
+// installed and every screen draws one pixel per pixel; otherwise a scalable sans face of the
+// same size and line height (Liberation Sans from fonts-liberation, else DejaVu Sans), drawn
+// crisp at any scale. Decided once per process, at the first call, which TApplication's
+// constructor makes. Needs a QGuiApplication.
+QString DefaultFamily();
+
+// The program's 8-point font, 11 pixels in DefaultFamily() (line height 13, or 12 in Liberation
+// Sans). Draw bold text of it with DrawFontText: Qt draws the bold of the bitmap face regular.
 QFont DefaultFont(bool bold = false);
 
 // Whether `font` asks for bold but Qt would draw it regular: its face has no bold of its own

@@ -1,8 +1,10 @@
 #include "framework/flatbutton.h"
 
+#include "framework/accessible.h"
 #include "framework/application.h"
 #include "framework/panel.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCursor>
 #include <QMouseEvent>
@@ -10,6 +12,7 @@
 #include <QPointer>
 
 TSpeedButton::TSpeedButton(QWidget* parent) : QWidget(parent), fontColor_(clBtnText) {
+    InstallAccessibleControls();
     setFocusPolicy(Qt::NoFocus);
     setFont(DefaultFont(true));
     // Transparent: the parent's picture shows through, nothing of the button is filled.
@@ -18,8 +21,20 @@ TSpeedButton::TSpeedButton(QWidget* parent) : QWidget(parent), fontColor_(clBtnT
 }
 
 void TSpeedButton::SetCaption(const QString& caption) {
+    if (caption == caption_) {
+        return;
+    }
     caption_ = caption;
     update();
+    // The caption is the button's accessible name.
+    QAccessibleEvent renamed(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&renamed);
+}
+
+void TSpeedButton::Click() {
+    if (OnClick) {
+        OnClick();
+    }
 }
 
 void TSpeedButton::SetFontColor(TColor color) {

@@ -21,6 +21,8 @@
 // brings it back to rest, and once the click's handler returns it is hot or at rest by where
 // the pointer is then. Only the left button presses it, it never takes the focus, and it accepts
 // every press so that none reaches the widget below. The hint text is the widget's toolTip().
+// Assistive technology sees a push button named by the caption, described by the hint, whose
+// press action runs OnClick as a click does (see framework/accessible.h).
 class TSpeedButton : public QWidget {
     Q_OBJECT
 public:
@@ -34,6 +36,9 @@ public:
     TColor FontColor() const { return fontColor_; }
 
     State state() const { return state_; }
+
+    // Runs OnClick, as a click with the mouse does; the press action of assistive technology.
+    void Click();
 
     std::function<void()> OnClick;
 

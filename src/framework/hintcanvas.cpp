@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QTransform>
 
 namespace {
 
@@ -43,16 +44,35 @@ void THintCanvas::FrameRect(const QRect& R) {
     DrawEdges(*FPainter, R, Color, Color);
 }
 
-void THintCanvas::SetPixel(int X, int Y, const QColor& Color) {
-    FPainter->fillRect(QRect(X, Y, 1, 1), Color);
-}
-
 // QPainter::drawLine includes the end point and places pixels of shallow lines differently,
 // which would change the small glyphs drawn with this; so the pixels are plotted here.
+//
+// At a whole-number scale Qt draws each pixel as a square of that many device pixels. At a
+// fractional one (1.5, 1.25) it would make some one-pixel strokes one device pixel wide and
+// others two; there each pixel becomes a square of the nearest whole number of device pixels,
+// laid out from the first vertex, so that the glyph keeps its shape.
 void THintCanvas::Polyline(const QPoint* Points, int Count) {
     if (!FPainter || Count < 2)
         return;
     const QColor Color = ColorToQColor(Pen.Color);
+    // The painter's scale to device pixels; a widget rendered into an image of another
+    // scale reports its own screen's ratio, so the painter is asked, not the widget.
+    const qreal Scale = FPainter->deviceTransform().m11();
+    const qreal Ratio = Scale > 0 ? Scale : 1.0;
+    const int Block = qMax(1, qRound(Ratio));
+    const bool Whole = qFuzzyCompare(Ratio, qreal(Block));
+    const QPoint Origin = Points[0];
+    const QPoint DeviceOrigin = (QPointF(Origin) * Ratio).toPoint();
+    FPainter->save();
+    if (!Whole)
+        FPainter->setWorldTransform(QTransform::fromScale(1 / Ratio, 1 / Ratio), true);
+    const auto Plot = [&](int X, int Y) {
+        if (Whole)
+            FPainter->fillRect(QRect(X, Y, 1, 1), Color);
+        else
+            FPainter->fillRect(
+                QRect(DeviceOrigin + (QPoint(X, Y) - Origin) * Block, QSize(Block, Block)), Color);
+    };
     for (int I = 0; I + 1 < Count; ++I) {
         int X = Points[I].x(), Y = Points[I].y();
         const int X1 = Points[I + 1].x(), Y1 = Points[I + 1].y();
@@ -60,7 +80,7 @@ void THintCanvas::Polyline(const QPoint* Points, int Count) {
         const int Sx = X < X1 ? 1 : -1, Sy = Y < Y1 ? 1 : -1;
         int Err = Dx - Dy;
         while (X != X1 || Y != Y1) {
-            SetPixel(X, Y, Color);
+            Plot(X, Y);
             const int E2 = 2 * Err;
             if (E2 > -Dy) {
                 Err -= Dy;
@@ -72,6 +92,7 @@ void THintCanvas::Polyline(const QPoint* Points, int Count) {
             }
         }
     }
+    FPainter->restore();
 }
 
 void THintCanvas::DrawText(const QRect& R, const QString& Text, int Flags) {

@@ -49,7 +49,8 @@ public:
     // An open polyline with a one-pixel pen. As the platform draws lines, every segment
     // includes its first pixel and excludes its last, so the final vertex stays unset; the
     // pixels between are Bresenham's, which for horizontal, vertical and 45-degree segments
-    // are the only possible ones.
+    // are the only possible ones. Each pixel covers a whole number of device pixels, also at a
+    // fractional scale.
     void Polyline(const QPoint* Points, int Count);
     // Draws in the font and its colour, never with a background: hints are drawn transparently
     // over their fills.
@@ -60,7 +61,5 @@ public:
     QPainter* Painter() const { return FPainter; }
 
 private:
-    void SetPixel(int X, int Y, const QColor& Color);
-
     QPainter* FPainter = nullptr;
 };

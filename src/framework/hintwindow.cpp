@@ -1,8 +1,12 @@
 #include "framework/hintwindow.h"
 
+#include "framework/accessible.h"
+
+#include <QAccessible>
 #include <QPainter>
 
 THintWindow::THintWindow(QWidget* AParent) : QWidget(AParent) {
+    InstallAccessibleControls();
     FCanvas.Font = font();
     // Hints are never reached by the keyboard and never become the active window.
     setFocusPolicy(Qt::NoFocus);
@@ -33,6 +37,16 @@ void THintWindow::CreateHandle() {
     setWindowFlags(FParams.Flags);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_X11NetWmWindowTypeToolTip);
+}
+
+void THintWindow::SetText(const QString& Value) {
+    if (Value == FText)
+        return;
+    FText = Value;
+    // The text is the window's accessible name: a hint that stays up with another text is
+    // read again.
+    QAccessibleEvent Renamed(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&Renamed);
 }
 
 QRect THintWindow::CalcHintRect(int MaxWidth, const QString& Text) {

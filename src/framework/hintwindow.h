@@ -38,7 +38,7 @@ public:
     virtual QRect CalcHintRect(int MaxWidth, const QString& Text);
 
     QString Text() const { return FText; }
-    void SetText(const QString& Value) { FText = Value; }
+    void SetText(const QString& Value);
 
     THintCanvas& Canvas() { return FCanvas; }
     const THintCanvas& Canvas() const { return FCanvas; }

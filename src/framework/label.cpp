@@ -1,14 +1,26 @@
 #include "framework/label.h"
 
+#include "framework/accessible.h"
+
 #include <QMouseEvent>
 
 TLabel::TLabel(QWidget* parent) : QLabel(parent) {
-    setMouseTracking(true);
+    Init();
 }
 
-TLabel::TLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+TLabel::TLabel(const QString& text, QWidget* parent) : QLabel(parent) {
+    // The text is set once this is a TLabel: QLabel tells assistive technology of a new text,
+    // and an interface asked for inside QLabel's constructor would be QLabel's for good.
+    Init();
+    setText(text);
+}
+
+void TLabel::Init() {
+    InstallAccessibleControls();
     setMouseTracking(true);
-    FitToText();
+    // The text colour is the definition's even where none is given, not the desktop's: a
+    // label stands on our own panels, which keep their colours under a dark theme.
+    SetFontColor(fontColor_);
 }
 
 void TLabel::setText(const QString& text) {

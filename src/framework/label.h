@@ -8,7 +8,8 @@
 
 // A label in the colours of its window definition, with a click and a mouse-move event.
 // It sizes itself to its text unless it was given a fixed size (setFixedSize) or
-// SetAutoSize(false).
+// SetAutoSize(false). With a click handler it is a link to assistive technology, whose press
+// action runs OnClick (see framework/accessible.h).
 class TLabel : public QLabel {
     Q_OBJECT
 public:
@@ -37,6 +38,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    void Init();
     void FitToText();
 
     TColor fontColor_ = clWindowText;

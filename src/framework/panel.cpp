@@ -1,5 +1,8 @@
 #include "framework/panel.h"
 
+#include "framework/accessible.h"
+
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -25,6 +28,7 @@ void DrawBevel(QPainter& painter, const QRect& rect, TPanel::TBevel bevel) {
 }
 
 TPanel::TPanel(QWidget* parent) : QWidget(parent), color_(clBtnFace), fontColor_(clWindowText) {
+    InstallAccessibleControls();
     // The panel paints every pixel of itself.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
@@ -51,8 +55,41 @@ void TPanel::SetFontColor(TColor color) {
 }
 
 void TPanel::SetCaption(const QString& caption) {
+    const QString before = AccessibleText();
     caption_ = caption;
     update();
+    TextChanged(before);
+}
+
+void TPanel::SetStatusDetail(const QString& detail) {
+    const QString before = AccessibleText();
+    detail_ = detail;
+    TextChanged(before);
+}
+
+QString TPanel::AccessibleText() const {
+    if (detail_.isEmpty()) {
+        return caption_;
+    }
+    return caption_.isEmpty() ? detail_ : caption_ + QLatin1Char(' ') + detail_;
+}
+
+void TPanel::TextChanged(const QString& before) {
+    if (AccessibleText() == before) {
+        return;
+    }
+    QAccessibleEvent changed(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
+}
+
+bool TPanel::event(QEvent* event) {
+    const bool result = QWidget::event(event);
+    // A status that appears is announced even when its text is the one it had last time.
+    if (event->type() == QEvent::Show && status_) {
+        QAccessibleEvent shown(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&shown);
+    }
+    return result;
 }
 
 void TPanel::PaintNow() {

@@ -16,8 +16,13 @@ class QPainter;
 //
 // As the busy indicator it offers SetCaption, show(), PaintNow() and hide(); PaintNow() paints
 // before it returns, because the commands that show the indicator handle no events meanwhile.
+// Made a status (SetStatus), it is presented to assistive technology as a status whose text,
+// the caption followed by a detail such as a progress, is announced whenever it changes and
+// whenever the panel appears.
 class TPanel : public QWidget {
     Q_OBJECT
+    // Lets a window definition make the panel a status.
+    Q_PROPERTY(bool status READ IsStatus WRITE SetStatus)
 public:
     enum class TBevel { None, Lowered, Raised };
 
@@ -34,6 +39,15 @@ public:
     void SetCaption(const QString& caption);
     QString Caption() const { return caption_; }
 
+    void SetStatus(bool status) { status_ = status; }
+    bool IsStatus() const { return status_; }
+    // Follows the caption in the text assistive technology reads, e.g. "1,234 of 5,000"; empty
+    // for none. It is not drawn: whoever sets it shows it on a control of its own.
+    void SetStatusDetail(const QString& detail);
+    QString StatusDetail() const { return detail_; }
+    // The text assistive technology reads: the caption, and after it the detail, if any.
+    QString AccessibleText() const;
+
     // Paints the panel at once (a synchronous repaint()).
     void PaintNow();
 
@@ -41,15 +55,21 @@ public:
     std::function<void(Qt::KeyboardModifiers, QPoint)> OnMouseMove;
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    // Tells assistive technology that the accessible text is no longer `before`.
+    void TextChanged(const QString& before);
+
     TBevel outer_ = TBevel::Raised;
     TBevel inner_ = TBevel::None;
     TColor color_;
     TColor fontColor_;
     QString caption_;
+    QString detail_;
+    bool status_ = false;
 };
 
 // Draws the outermost ring of `rect`'s pixels: top and left in `topLeft`, then bottom and

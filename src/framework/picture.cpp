@@ -1,5 +1,6 @@
 #include "framework/picture.h"
 
+#include "framework/accessible.h"
 #include "framework/jpeg.h"
 
 #include <QFile>
@@ -13,7 +14,9 @@ int decodeCount = 0;
 
 } // namespace
 
-TImage::TImage(QWidget* parent) : QWidget(parent) {}
+TImage::TImage(QWidget* parent) : QWidget(parent) {
+    InstallAccessibleControls();
+}
 
 int TImage::DecodeCount() {
     return decodeCount;

@@ -1,62 +1,46 @@
 #include "framework/tcolor.h"
 
-#include <QGuiApplication>
+#include <iterator>
 #include <QPalette>
 #include <QWidget>
 
 namespace {
 
-// The palette role that stands for each system colour index of the original platform.
-// Indices without a counterpart in QPalette have none and come out black.
-bool SystemColorRole(unsigned index, QPalette::ColorRole& role) {
-    switch (index) {
-    case 4:  // menu
-    case 15: // button face
-    case 30: // menu bar
-        role = QPalette::Button;
-        return true;
-    case 5: // window background
-        role = QPalette::Base;
-        return true;
-    case 7: // menu text
-    case 8: // window text
-        role = QPalette::Text;
-        return true;
-    case 13: // highlight
-    case 29: // menu highlight
-        role = QPalette::Highlight;
-        return true;
-    case 14:
-        role = QPalette::HighlightedText;
-        return true;
-    case 16: // button shadow
-        role = QPalette::Dark;
-        return true;
-    case 18:
-        role = QPalette::ButtonText;
-        return true;
-    case 20: // button highlight
-        role = QPalette::Light;
-        return true;
-    case 21: // dark shadow of 3D elements
-        role = QPalette::Shadow;
-        return true;
-    case 22: // light colour of 3D elements
-        role = QPalette::Midlight;
-        return true;
-    case 23:
-        role = QPalette::ToolTipText;
-        return true;
-    case 24:
-        role = QPalette::ToolTipBase;
-        return true;
-    case 26: // hot-tracked item
-        role = QPalette::Link;
-        return true;
-    default:
-        return false;
-    }
-}
+// The classic ("Windows Standard") scheme, by system colour index, as 0xRRGGBB. Indices past
+// the end of the table, and 25, which names no colour, come out black.
+constexpr QRgb kClassicScheme[] = {
+    0xC0C0C0, // 0 scroll bar
+    0x008080, // 1 desktop
+    0x000080, // 2 active caption
+    0x808080, // 3 inactive caption
+    0xC0C0C0, // 4 menu
+    0xFFFFFF, // 5 window background
+    0x000000, // 6 window frame
+    0x000000, // 7 menu text
+    0x000000, // 8 window text
+    0xFFFFFF, // 9 caption text
+    0xC0C0C0, // 10 active border
+    0xC0C0C0, // 11 inactive border
+    0x808080, // 12 application workspace
+    0x000080, // 13 highlight
+    0xFFFFFF, // 14 highlighted text
+    0xC0C0C0, // 15 button face
+    0x808080, // 16 button shadow
+    0x808080, // 17 grey text
+    0x000000, // 18 button text
+    0xC0C0C0, // 19 inactive caption text
+    0xFFFFFF, // 20 button highlight
+    0x000000, // 21 dark shadow of 3D elements
+    0xDFDFDF, // 22 light colour of 3D elements
+    0x000000, // 23 tool-tip text
+    0xFFFFE1, // 24 tool-tip background
+    0x000000, // 25 (none)
+    0x000080, // 26 hot-tracked item
+    0x1084D0, // 27 gradient of the active caption
+    0xB5B5B5, // 28 gradient of the inactive caption
+    0x000080, // 29 menu highlight
+    0xC0C0C0, // 30 menu bar
+};
 
 } // namespace
 
@@ -64,15 +48,11 @@ QColor ColorToQColor(TColor c) {
     if ((c & 0xFF000000u) == 0) {
         return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
     }
-    // Grey text is the text colour of the disabled group, which no role of its own names.
-    if (c == clGrayText) {
-        return QGuiApplication::palette().color(QPalette::Disabled, QPalette::Text);
-    }
-    QPalette::ColorRole role;
-    if ((c & 0xFF000000u) != clSystemColor || !SystemColorRole(c & 0xFFu, role)) {
+    const unsigned index = c & 0xFFu;
+    if ((c & 0xFF000000u) != clSystemColor || index >= std::size(kClassicScheme)) {
         return QColor(Qt::black);
     }
-    return QGuiApplication::palette().color(QPalette::Active, role);
+    return QColor(kClassicScheme[index]);
 }
 
 void SetBackgroundColor(QWidget& widget, TColor color) {

@@ -29,8 +29,11 @@ constexpr TColor cl3DLight = clSystemColor | 22;
 constexpr TColor clInfoText = clSystemColor | 23;
 constexpr TColor clInfoBk = clSystemColor | 24;
 
-// Turns a TColor into a QColor: RGB values directly, system colours through the application's
-// palette (so they follow the desktop's theme the way the original followed the system's).
+// Turns a TColor into a QColor: RGB values directly, system colours as the classic colour scheme
+// of the platform the window definitions were made for (button face 0xC0C0C0, window text
+// black, tool-tip background 0xFFFFE1, ...). They do not follow the desktop's palette: our
+// controls are drawn over fixed pictures, where a dark theme's light text would vanish. Qt's
+// own dialogs and item views, which never ask this function, keep following the desktop.
 // An unknown system colour index gives black.
 QColor ColorToQColor(TColor c);
 

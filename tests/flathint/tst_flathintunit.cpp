@@ -317,6 +317,32 @@ private Q_SLOTS:
         QVERIFY(Ink > 0);
     }
 
+    // At any scale each pixel of the glyph is a square of whole device pixels: 47 squares of
+    // one device pixel at 1x, of 2 x 2 at 2x and, rounded, at 1.5x, where Qt alone would make
+    // some strokes one device pixel wide and others two.
+    void arrowKeepsWholePixelsAtAnyScale_data() {
+        QTest::addColumn<qreal>("Ratio");
+        QTest::addColumn<int>("Expected");
+        QTest::newRow("1x") << qreal(1) << 47;
+        QTest::newRow("1.5x") << qreal(1.5) << 47 * 4;
+        QTest::newRow("2x") << qreal(2) << 47 * 4;
+    }
+    void arrowKeepsWholePixelsAtAnyScale() {
+        QFETCH(qreal, Ratio);
+        QFETCH(int, Expected);
+        TFlatHintWindow Window;
+        Show(Window, QPoint(100, 100), "Go on!");
+        QImage Image(Window.size() * Ratio, QImage::Format_RGB32);
+        Image.setDevicePixelRatio(Ratio);
+        Window.render(&Image);
+        const QRgb Arrow = ColorToQColor(TestArrow).rgb();
+        int Ink = 0;
+        for (int Y = 0; Y < Image.height(); ++Y)
+            for (int X = 0; X < Image.width(); ++X)
+                Ink += Image.pixel(X, Y) == Arrow;
+        QCOMPARE(Ink, Expected);
+    }
+
     void ampersandIsDrawnAsItself() {
         TFlatHintWindow Window;
         const QImage Image = Show(Window, QPoint(100, 100), "&");

@@ -22,30 +22,30 @@ private Q_SLOTS:
         QCOMPARE(ColorToQColor(color), expected);
     }
 
-    // System colours follow the palette of the running application, not a fixed table.
-    void systemColoursFollowThePalette() {
+    // System colours are the classic scheme's, whatever the desktop's palette: our controls are
+    // drawn over fixed pictures, where a dark palette's light text would vanish.
+    void systemColoursAreTheClassicScheme() {
         const QPalette saved = QApplication::palette();
-        QPalette pal = saved;
-        pal.setColor(QPalette::Button, QColor(1, 2, 3));
-        pal.setColor(QPalette::Text, QColor(4, 5, 6));
-        pal.setColor(QPalette::Light, QColor(7, 8, 9));
-        pal.setColor(QPalette::Dark, QColor(10, 11, 12));
-        pal.setColor(QPalette::ToolTipBase, QColor(13, 14, 15));
-        pal.setColor(QPalette::ToolTipText, QColor(16, 17, 18));
-        pal.setColor(QPalette::Highlight, QColor(19, 20, 21));
-        QApplication::setPalette(pal);
-        QCOMPARE(ColorToQColor(clBtnFace), QColor(1, 2, 3));
-        QCOMPARE(ColorToQColor(clWindowText), QColor(4, 5, 6));
-        QCOMPARE(ColorToQColor(clBtnHighlight), QColor(7, 8, 9));
-        QCOMPARE(ColorToQColor(clBtnShadow), QColor(10, 11, 12));
-        QCOMPARE(ColorToQColor(clInfoBk), QColor(13, 14, 15));
-        QCOMPARE(ColorToQColor(clInfoText), QColor(16, 17, 18));
-        QCOMPARE(ColorToQColor(clHighlight), QColor(19, 20, 21));
+        QPalette dark = saved;
+        for (QPalette::ColorRole role :
+             {QPalette::Button, QPalette::Text, QPalette::Light, QPalette::Dark,
+              QPalette::ToolTipBase, QPalette::ToolTipText, QPalette::Highlight})
+            dark.setColor(role, QColor(30, 30, 30));
+        QApplication::setPalette(dark);
+        QCOMPARE(ColorToQColor(clBtnFace), QColor(0xC0, 0xC0, 0xC0));
+        QCOMPARE(ColorToQColor(clWindowText), QColor(0, 0, 0));
+        QCOMPARE(ColorToQColor(clBtnHighlight), QColor(0xFF, 0xFF, 0xFF));
+        QCOMPARE(ColorToQColor(clBtnShadow), QColor(0x80, 0x80, 0x80));
+        QCOMPARE(ColorToQColor(clInfoBk), QColor(0xFF, 0xFF, 0xE1));
+        QCOMPARE(ColorToQColor(clInfoText), QColor(0, 0, 0));
+        QCOMPARE(ColorToQColor(clHighlight), QColor(0, 0, 0x80));
+        QCOMPARE(ColorToQColor(clGrayText), QColor(0x80, 0x80, 0x80));
         QApplication::setPalette(saved);
     }
 
     void unknownSystemColourIsBlack() {
         QCOMPARE(ColorToQColor(clSystemColor | 200), QColor(Qt::black));
+        QCOMPARE(ColorToQColor(clSystemColor | 25), QColor(Qt::black));
         // A top byte that is neither 0 nor 0xFF names nothing either.
         QCOMPARE(ColorToQColor(0x01FFFFFF), QColor(Qt::black));
     }
