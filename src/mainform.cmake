@@ -3,9 +3,10 @@
 add_library(titora_file_list STATIC
     ${CMAKE_CURRENT_LIST_DIR}/file_list.cpp
     ${CMAKE_CURRENT_LIST_DIR}/file_list.h
-    ${CMAKE_CURRENT_LIST_DIR}/finally.h)
+    ${CMAKE_CURRENT_LIST_DIR}/finally.h
+    ${CMAKE_CURRENT_LIST_DIR}/progress.h)
 target_include_directories(titora_file_list PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(titora_file_list PUBLIC title_engine titora_options)
+target_link_libraries(titora_file_list PUBLIC title_engine titora_folder_walker titora_options)
 
 # Turning dropped or named files and folders into page files; no Qt, so that the
 # command-line program shares it.
@@ -22,6 +23,8 @@ endif()
 
 # The main window: the list's model and view, the window definition and its handlers.
 add_library(titora_mainform STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/busy_indicator.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/busy_indicator.h
     ${CMAKE_CURRENT_LIST_DIR}/file_list_model.cpp
     ${CMAKE_CURRENT_LIST_DIR}/file_list_model.h
     ${CMAKE_CURRENT_LIST_DIR}/file_list_view.cpp
