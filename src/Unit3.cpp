@@ -6,6 +6,7 @@
 #include "framework/application.h"
 #include "framework/dialogs.h"
 #include "framework/flatbutton.h"
+#include "framework/modal_front.h"
 #include "framework/opendialog.h"
 #include "framework/panel.h"
 #include "framework/picture.h"
@@ -127,6 +128,10 @@ void TForm1::createComponents() {
     FlatHint1->SetColorArrowBackground(clInfoBk);
     FlatHint1->SetFont(DefaultFont());
     FlatHint1->SetFontColor(clWindowText);
+
+    // While the window is blocked by a modal box, a click on it brings the box to the front.
+    modalFront_ = std::make_unique<TModalFront>();
+    QCoreApplication::instance()->installNativeEventFilter(modalFront_.get());
 }
 
 void TForm1::connectHandlers() {

@@ -20,6 +20,7 @@ class QActionGroup;
 class QMenu;
 class TBusyIndicator;
 class TFileListView;
+class TModalFront;
 class TFlatHint;
 class TImage;
 class TOpenDialog;
@@ -112,6 +113,7 @@ private:
     std::unique_ptr<Ui::TForm1> ui_;
     TFileListModel* files_ = nullptr;
     TBusyIndicator* busy_ = nullptr;
+    std::unique_ptr<TModalFront> modalFront_;
     // Dropped or named paths waiting for the running command to end.
     std::vector<std::string> pendingPaths_;
     QTimer pendingTimer_;
