@@ -5,6 +5,7 @@
 #include "file_list_view.h"
 #include "framework/application.h"
 #include "framework/flatbutton.h"
+#include "framework/modal_front.h"
 #include "framework/opendialog.h"
 #include "framework/panel.h"
 #include "framework/picture.h"
@@ -409,6 +410,17 @@ void TestWindow::aboutButtonShowsTheAboutBoxModally() {
     QTest::mouseClick(form_->SpeedButton3, Qt::LeftButton);
     QVERIFY(shownModal);
     QVERIFY(AboutBox->isHidden());
+
+    // A click on the blocked window brings a minimised box back.
+    bool broughtBack = false;
+    OnModal<TAboutBox>([&](TAboutBox* box) {
+        box->showMinimized();
+        BringModalToFront(form_->internalWinId());
+        broughtBack = !box->isMinimized() && box->isVisible();
+        box->close();
+    });
+    QTest::mouseClick(form_->SpeedButton3, Qt::LeftButton);
+    QVERIFY(broughtBack);
     delete AboutBox;
     AboutBox = nullptr;
 }
