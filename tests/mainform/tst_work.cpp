@@ -23,13 +23,16 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-// Counts the paint events a widget gets while it lives.
-struct PaintCounter : QObject {
-    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+// Counts the events of one type that a widget gets while the counter lives.
+struct EventCounter : QObject {
+    EventCounter(QWidget* widget, QEvent::Type type) : type(type) {
+        widget->installEventFilter(this);
+    }
     bool eventFilter(QObject*, QEvent* event) override {
-        count += event->type() == QEvent::Paint;
+        count += event->type() == type;
         return false;
     }
+    QEvent::Type type;
     int count = 0;
 };
 
@@ -40,7 +43,6 @@ private Q_SLOTS:
     void cleanup();
     void stoppingTitleItLeavesEveryPageOldOrNew_data();
     void stoppingTitleItLeavesEveryPageOldOrNew();
-    void shortCommandShowsNoProgress();
     void dropsListPagesOfFilesAndFolders();
     void dropDuringACommandWaitsForIt();
 
@@ -152,7 +154,7 @@ void TestWork::stoppingTitleItLeavesEveryPageOldOrNew() {
         QCOMPARE(form_->Panel2->accessibleDescription(), QStringLiteral("2 of 6"));
         QCOMPARE(busy->ProgressBar()->value(), 333);
         QVERIFY(!form_->ListView->isEnabled());
-        PaintCounter paints(form_->ListView->viewport());
+        EventCounter paints(form_->ListView->viewport(), QEvent::Paint);
         form_->ListView->viewport()->update();
         QTRY_VERIFY(paints.count > 0);
         // The other commands do nothing meanwhile.
@@ -195,22 +197,6 @@ void TestWork::stoppingTitleItLeavesEveryPageOldOrNew() {
     QCOMPARE(form_->isVisible(), how != "close");
 }
 
-void TestWork::shortCommandShowsNoProgress() {
-    std::vector<std::string> paths;
-    for (const char* name : {"a.html", "b.html"})
-        paths.push_back(QFile::encodeName(WritePage(dir_.path(), name, "T")).toStdString());
-    bool progressShown = false;
-    form_->Engine.ReadTitle = [&](const std::string& path) {
-        QMetaObject::invokeMethod(
-            form_, [&] { progressShown |= form_->Busy()->ProgressLine()->isVisible(); },
-            Qt::BlockingQueuedConnection);
-        return titora::ReadTitle(path);
-    };
-    form_->AddPaths(paths);
-    QTRY_COMPARE(form_->Files()->rowCount(), 2);
-    QVERIFY(!progressShown);
-}
-
 void TestWork::dropsListPagesOfFilesAndFolders() {
     const QDir root(dir_.path());
     QVERIFY(root.mkpath("site/b/c") && root.mkpath("site/a"));
@@ -239,8 +225,11 @@ void TestWork::dropsListPagesOfFilesAndFolders() {
         message = box->text();
         box->accept();
     });
+    // A command this short shows no progress.
+    const EventCounter progressShown(form_->Busy()->ProgressLine(), QEvent::Show);
     Drop({root.filePath("site"), single, root.filePath("missing")}, ListMiddle());
     QTRY_VERIFY(!message.isEmpty());
+    QCOMPARE(progressShown.count, 0);
     const QString site = root.filePath("site") + '/';
     QCOMPARE(RowTexts(*form_),
              QStringList({"one.htm|One|" + site + "a/", "two.shtml|Two|" + site + "b/c/",
