@@ -1,10 +1,12 @@
 #include "Unit3.h"
 
+#include "busy_indicator.h"
 #include "file_list_model.h"
 #include "file_list_view.h"
 #include "framework/application.h"
 #include "framework/dialogs.h"
 #include "framework/flatbutton.h"
+#include "framework/modal_front.h"
 #include "framework/opendialog.h"
 #include "framework/panel.h"
 #include "framework/picture.h"
@@ -15,11 +17,18 @@
 #include "window_definition.h"
 
 #include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
+#include <QUrl>
 #include <QWindow>
+#include <utility>
 
 TForm1* Form1 = nullptr;
 
@@ -28,41 +37,37 @@ namespace {
 const char* const kFileFilter =
     "HTML Files(*.html,*.htm,*.shtml)|*.html;*.htm;*.shtml|ASP Files|*.asp|All Files(*.*)|*.*";
 
-// The busy indicator for the time a command works through page files: it shows the
-// indicator and disables the list, and puts both back on every way out of the command.
-// The command handles no events until it returns, so the indicator is painted at once.
-class TBusyIndicator {
-public:
-    TBusyIndicator(TPanel* indicator, QWidget* list, const QString& caption)
-        : indicator_(indicator), list_(list), listHadFocus_(list->hasFocus()) {
-        indicator_->SetCaption(caption);
-        indicator_->show();
-        list_->setEnabled(false);
-        indicator_->PaintNow();
-    }
-    TBusyIndicator(const TBusyIndicator&) = delete;
-    TBusyIndicator& operator=(const TBusyIndicator&) = delete;
-    ~TBusyIndicator() {
-        list_->setEnabled(true);
-        indicator_->hide();
-        // Qt hands the focus of a disabled widget on; the list gets it back, so that its
-        // selection shows again where the user left it.
-        if (listHadFocus_)
-            list_->setFocus(Qt::OtherFocusReason);
-    }
-
-private:
-    TPanel* indicator_;
-    QWidget* list_;
-    bool listHadFocus_;
-};
-
 std::vector<std::string> EncodePaths(const QStringList& paths) {
     std::vector<std::string> encoded;
     encoded.reserve(static_cast<std::size_t>(paths.size()));
     for (const QString& path : paths)
         encoded.push_back(QFile::encodeName(path).toStdString());
     return encoded;
+}
+
+// The local files and folders among dropped URLs, in the file system's encoding.
+std::vector<std::string> LocalPaths(const QMimeData* data) {
+    std::vector<std::string> paths;
+    if (!data || !data->hasUrls())
+        return paths;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile())
+            paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+    return paths;
+}
+
+// The message after a drop that left files or folders out: how many, and the first few.
+QString SkippedMessage(const std::vector<std::string>& skipped) {
+    constexpr std::size_t kNamed = 5;
+    QString text = skipped.size() == 1
+                       ? QStringLiteral("1 file or folder could not be read and was left out:")
+                       : QStringLiteral("%1 files or folders could not be read and were left out:")
+                             .arg(GroupedCount(skipped.size()));
+    for (std::size_t i = 0; i < skipped.size() && i < kNamed; ++i)
+        text += QLatin1Char('\n') + QFile::decodeName(QByteArray::fromStdString(skipped[i]));
+    if (skipped.size() > kNamed)
+        text += QStringLiteral("\nand %1 more.").arg(GroupedCount(skipped.size() - kNamed));
+    return text;
 }
 
 } // namespace
@@ -104,6 +109,10 @@ void TForm1::createControls() {
     files_ = new TFileListModel(this);
     ListView->setModel(files_);
     ListView->SetPopupMenu(PopupMenu1);
+    busy_ = new TBusyIndicator(Panel2, ListView);
+    // Files and folders dropped on the list come to the window, which takes them even while
+    // the list is disabled by a running command.
+    setAcceptDrops(true);
 }
 
 void TForm1::createComponents() {
@@ -119,6 +128,10 @@ void TForm1::createComponents() {
     FlatHint1->SetColorArrowBackground(clInfoBk);
     FlatHint1->SetFont(DefaultFont());
     FlatHint1->SetFontColor(clWindowText);
+
+    // While the window is blocked by a modal box, a click on it brings the box to the front.
+    modalFront_ = std::make_unique<TModalFront>();
+    QCoreApplication::instance()->installNativeEventFilter(modalFront_.get());
 }
 
 void TForm1::connectHandlers() {
@@ -148,18 +161,24 @@ void TForm1::connectHandlers() {
                     return;
                 ListViewSelectItem(changed.first().top(), !selected.isEmpty());
             });
+
+    pendingTimer_.setSingleShot(true);
+    connect(&pendingTimer_, &QTimer::timeout, this, [this] { AddPending(); });
 }
 
 // Add Files.
 void TForm1::SpeedButton1Click() {
-    if (!OpenDialog1->Execute(this))
+    if (Working() || !OpenDialog1->Execute(this))
         return;
-    const TBusyIndicator busy(Panel2, ListView, QStringLiteral("Loading......."));
-    files_->AddFiles(EncodePaths(OpenDialog1->Files()), Engine);
+    files_->AddFiles(EncodePaths(OpenDialog1->Files()), Engine,
+                     Runner(QStringLiteral("Loading.......")));
+    CloseIfAsked();
 }
 
 // Title It.
 void TForm1::SpeedButton2Click() {
+    if (Working())
+        return;
     if (!FileSelected()) {
         ShowMessage(QStringLiteral("Please select a file first!"));
         return;
@@ -168,16 +187,19 @@ void TForm1::SpeedButton2Click() {
                                    QStringLiteral("Please input a new title:"), QString());
     if (title.isEmpty())
         return;
-    const TBusyIndicator busy(Panel2, ListView, QStringLiteral("Modifying......"));
-    files_->RetitleSelected(ListView->selectionModel(), title.toLocal8Bit().toStdString(), Engine);
+    files_->RetitleSelected(ListView->selectionModel(), title.toLocal8Bit().toStdString(), Engine,
+                            Runner(QStringLiteral("Modifying......")));
+    CloseIfAsked();
 }
 
 void TForm1::SpeedButton3Click() {
-    AboutBox->exec();
+    if (!Working())
+        AboutBox->exec();
 }
 
 void TForm1::SpeedButton4Click() {
-    close();
+    if (!Working())
+        close();
 }
 
 void TForm1::Image1MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers, QPoint Pos) {
@@ -215,11 +237,13 @@ void TForm1::ModifyTitle1Click() {
 }
 
 void TForm1::Remove1Click() {
-    files_->RemoveSelected(ListView->selectionModel());
+    if (!Working())
+        files_->RemoveSelected(ListView->selectionModel());
 }
 
 void TForm1::RemoveAll1Click() {
-    files_->RemoveAll();
+    if (!Working())
+        files_->RemoveAll();
 }
 
 void TForm1::ListViewSelectItem(int, bool) {
@@ -227,9 +251,100 @@ void TForm1::ListViewSelectItem(int, bool) {
 }
 
 void TForm1::SelectAll1Click() {
-    ListView->selectAll();
+    if (!Working())
+        ListView->selectAll();
 }
 
 bool TForm1::FileSelected() const {
     return files_->FileSelected();
+}
+
+bool TForm1::Working() const {
+    return busy_->Running();
+}
+
+TWorkRunner TForm1::Runner(const QString& caption) {
+    return [this, caption](const TWork& work) {
+        try {
+            busy_->Run(caption, work);
+        } catch (const std::exception& e) {
+            // The window closes after this command: its failure is shown first, by CloseIfAsked.
+            if (!closeAfterWork_)
+                throw;
+            failureOnClose_ = QString::fromLocal8Bit(e.what());
+        }
+    };
+}
+
+void TForm1::CloseIfAsked() {
+    if (!closeAfterWork_)
+        return;
+    closeAfterWork_ = false;
+    if (!failureOnClose_.isEmpty())
+        Application->ShowException(std::exchange(failureOnClose_, QString()));
+    close();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // Closing now would end the program under the running work: it stops after the file in
+    // hand instead, and the command closes the window once it has put its rows in place.
+    if (Working()) {
+        closeAfterWork_ = true;
+        busy_->Stop();
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+void TForm1::AddPaths(const std::vector<std::string>& paths) {
+    if (paths.empty())
+        return;
+    pendingPaths_.insert(pendingPaths_.end(), paths.begin(), paths.end());
+    // Later, from the event loop: a drop returns to the dropping program at once, and the
+    // command line's paths wait for the window to be shown.
+    pendingTimer_.start(0);
+}
+
+void TForm1::AddPending() {
+    if (pendingPaths_.empty())
+        return;
+    if (Working() || QApplication::activeModalWidget()) {
+        pendingTimer_.start(50);
+        return;
+    }
+    const std::vector<std::string> paths = std::exchange(pendingPaths_, {});
+    const std::vector<std::string> skipped =
+        files_->AddPages(paths, Engine, Runner(QStringLiteral("Loading.......")));
+    if (closeAfterWork_) {
+        CloseIfAsked();
+        return;
+    }
+    if (!skipped.empty())
+        ShowMessage(SkippedMessage(skipped));
+    if (!pendingPaths_.empty())
+        pendingTimer_.start(0);
+}
+
+// Drops are taken over the list only, where the rows they add will show.
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    const QRect list(ListView->mapTo(this, QPoint(0, 0)), ListView->size());
+    if (list.contains(event->position().toPoint()) && !LocalPaths(event->mimeData()).empty())
+        event->acceptProposedAction();
+}
+
+void TForm1::dragMoveEvent(QDragMoveEvent* event) {
+    const QRect list(ListView->mapTo(this, QPoint(0, 0)), ListView->size());
+    if (list.contains(event->position().toPoint()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    const std::vector<std::string> paths = LocalPaths(event->mimeData());
+    if (paths.empty())
+        return;
+    event->acceptProposedAction();
+    AddPaths(paths);
 }

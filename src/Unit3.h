@@ -6,16 +6,21 @@
 // behaviour: the button, picture and menu handlers and the file list commands.
 
 #include "file_list.h"
+#include "file_list_model.h"
 
 #include <memory>
 #include <QPoint>
+#include <QTimer>
 #include <QWidget>
+#include <string>
+#include <vector>
 
 class QAction;
 class QActionGroup;
 class QMenu;
-class TFileListModel;
+class TBusyIndicator;
 class TFileListView;
+class TModalFront;
 class TFlatHint;
 class TImage;
 class TOpenDialog;
@@ -72,6 +77,13 @@ public:
     bool FileSelected() const;
     // The rows behind ListView.
     TFileListModel* Files() const { return files_; }
+    // The busy indicator, which runs the commands' file work off the window's thread.
+    TBusyIndicator* Busy() const { return busy_; }
+
+    // Lists the pages of dropped or named files and folders (a folder stands for the pages in
+    // its tree), after any command that is running, as the window's own command. Paths are
+    // in the file system's encoding.
+    void AddPaths(const std::vector<std::string>& paths);
 
     // The title engine the commands call. Tests and benchmarks put a wrapper here to watch
     // or count the calls.
@@ -79,14 +91,36 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void createControls();
     void createComponents();
     void connectHandlers();
 
+    // Whether a command is working through files; the window then takes no other command.
+    bool Working() const;
+    // The runner that hands a command's file work to the busy indicator under `caption`.
+    TWorkRunner Runner(const QString& caption);
+    // Closes the window when it was asked to close while the work ran.
+    void CloseIfAsked();
+    // Lists what AddPaths queued, unless a command or a modal box is still up.
+    void AddPending();
+
     std::unique_ptr<Ui::TForm1> ui_;
     TFileListModel* files_ = nullptr;
+    TBusyIndicator* busy_ = nullptr;
+    std::unique_ptr<TModalFront> modalFront_;
+    // Dropped or named paths waiting for the running command to end.
+    std::vector<std::string> pendingPaths_;
+    QTimer pendingTimer_;
+    // Set when the window was asked to close while work ran; the failure of that work, if
+    // any, is shown before the window closes.
+    bool closeAfterWork_ = false;
+    QString failureOnClose_;
     // Set while the window follows the mouse because the platform refused to move it.
     bool followingMouse_ = false;
     QPoint grabOffset_;

@@ -1,8 +1,11 @@
 #include "file_list.h"
 
 #include "finally.h"
+#include "folder_walker.h"
 #include "title_engine.h"
 
+#include <algorithm>
+#include <new>
 #include <utility>
 
 #ifdef _WIN32
@@ -78,10 +81,58 @@ std::string FullPath(const FileRow& row) {
 }
 
 void AppendFileRows(const std::vector<std::string>& paths, const TitleEngine& engine,
-                    std::vector<FileRow>& out) {
+                    std::vector<FileRow>& out, Progress* progress) {
+    if (progress)
+        progress->Start(paths.size());
     out.reserve(out.size() + paths.size());
-    for (const std::string& path : paths)
+    for (const std::string& path : paths) {
+        if (StopRequested(progress))
+            return;
         AppendFileRow(path, engine, out);
+        if (progress)
+            progress->Step();
+    }
+}
+
+void AppendPageRows(const std::vector<std::string>& paths, const TitleEngine& engine,
+                    std::vector<FileRow>& out, std::vector<std::string>& skipped,
+                    Progress* progress) {
+    std::vector<std::string> pages;
+    if (progress)
+        progress->Start(0);
+    const bool walked = WalkPages(
+        paths,
+        [&](const std::string& page) {
+            if (StopRequested(progress))
+                return false;
+            pages.push_back(page);
+            if (progress)
+                progress->Step();
+            return true;
+        },
+        [&](const std::string& path) { skipped.push_back(path); });
+    if (!walked)
+        return;
+    if (progress)
+        progress->Start(pages.size());
+    out.reserve(out.size() + pages.size());
+    for (const std::string& page : pages) {
+        if (StopRequested(progress))
+            return;
+        // A page that cannot be read is left out here, where Add Files would stop: a tree
+        // of pages should not be given up for one locked file.
+        const std::size_t before = out.size();
+        try {
+            AppendFileRow(page, engine, out);
+        } catch (const std::bad_alloc&) {
+            throw;
+        } catch (const std::exception&) {
+            out.resize(before);
+            skipped.push_back(page);
+        }
+        if (progress)
+            progress->Step();
+    }
 }
 
 void FileList::Append(std::vector<FileRow>&& rows) {
@@ -100,7 +151,8 @@ void FileList::AddFiles(const std::vector<std::string>& paths, const TitleEngine
     AppendFileRows(paths, engine, fresh);
 }
 
-void FileList::RetitleSelected(const std::string& title, const TitleEngine& engine) {
+void FileList::RetitleSelected(const std::string& title, const TitleEngine& engine,
+                               Progress* progress) {
     // Deleting row i and appending its replacement leaves rows 0..i-1 in place and moves
     // the rest up by one, so at any moment the list is: the rows not yet visited, the
     // unselected rows already passed over (in their order), then the replacements (in the
@@ -123,17 +175,24 @@ void FileList::RetitleSelected(const std::string& title, const TitleEngine& engi
         rows_ = std::move(result);
     });
 
+    if (progress)
+        progress->Start(static_cast<std::size_t>(std::count_if(
+            rows_.begin(), rows_.end(), [](const FileRow& row) { return row.selected; })));
     for (std::size_t i = rows_.size(); i-- > 0;) {
         if (!rows_[i].selected) {
             firstVisited = i;
             continue;
         }
+        if (StopRequested(progress))
+            return;
         const std::string path = FullPath(rows_[i]);
         engine.WriteTitle(path, title);
         // The file is written: from here on its old row counts as deleted, even if reading
         // the new title fails.
         firstVisited = i;
         AppendFileRow(path, engine, replacements);
+        if (progress)
+            progress->Step();
     }
 }
 

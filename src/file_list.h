@@ -4,6 +4,8 @@
 // watch each call.
 #pragma once
 
+#include "progress.h"
+
 #include <cstddef>
 #include <functional>
 #include <stdexcept>
@@ -65,9 +67,22 @@ std::string FullPath(const FileRow& row);
 
 // Appends to `out` one row per path, in order, each with the title the engine reads.
 // When a read fails the row for that file stays in `out` with its name only, the later
-// paths are not looked at and the engine's error leaves this function.
+// paths are not looked at and the engine's error leaves this function. With `progress`,
+// each file counts one step of a stage of paths.size(), and a stop request ends the work
+// before the next file, as a failure of that file would but without its row.
 void AppendFileRows(const std::vector<std::string>& paths, const TitleEngine& engine,
-                    std::vector<FileRow>& out);
+                    std::vector<FileRow>& out, Progress* progress = nullptr);
+
+// Appends to `out` one row per page that `paths` name, as dropped or given on a command
+// line: a file stands for itself, a folder for the pages in its tree (see WalkPages). A
+// folder that cannot be walked and a file whose title cannot be read get no row; their paths
+// go to `skipped` and the rest goes on. With `progress`, the walk is a stage of unknown total
+// counting the pages found, then the reading a stage of as many steps as pages; a stop
+// request ends either before its next file.
+// Example: AppendPageRows({"/srv/www"}, RealTitleEngine(), rows, skipped);
+void AppendPageRows(const std::vector<std::string>& paths, const TitleEngine& engine,
+                    std::vector<FileRow>& out, std::vector<std::string>& skipped,
+                    Progress* progress = nullptr);
 
 class FileList {
 public:
@@ -95,8 +110,11 @@ public:
     // retitled rows follow in reverse of their former order. On a failure the rows handled
     // so far are already at the end, the failing row and all rows above it are untouched
     // (unless the failure was re-reading a written file: its old row is then gone and its
-    // name-only row stands last), and the error leaves this function.
-    void RetitleSelected(const std::string& title, const TitleEngine& engine);
+    // name-only row stands last), and the error leaves this function. With `progress`, each
+    // selected row counts one step, and a stop request ends the work before the next
+    // selected row exactly as a failure to write that row would, without the error.
+    void RetitleSelected(const std::string& title, const TitleEngine& engine,
+                         Progress* progress = nullptr);
 
     // Deletes every selected row; no file is touched.
     void RemoveSelected();

@@ -16,6 +16,11 @@ QString Show(const std::string& bytes) {
 
 } // namespace
 
+void RunHere(const TWork& work) {
+    titora::Progress progress;
+    work(progress);
+}
+
 TFileListModel::TFileListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 int TFileListModel::rowCount(const QModelIndex& parent) const {
@@ -75,31 +80,49 @@ bool TFileListModel::setData(const QModelIndex& index, const QVariant& value, in
     return true;
 }
 
+void TFileListModel::AppendRows(std::vector<titora::FileRow>&& rows) {
+    if (rows.empty())
+        return;
+    const int first = rowCount();
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(rows.size()) - 1);
+    files_.Append(std::move(rows));
+    endInsertRows();
+}
+
 void TFileListModel::AddFiles(const std::vector<std::string>& paths,
-                              const titora::TitleEngine& engine) {
+                              const titora::TitleEngine& engine, const TWorkRunner& run) {
     std::vector<titora::FileRow> fresh;
-    const titora::Finally announce([&] {
-        if (fresh.empty())
-            return;
-        const int first = rowCount();
-        beginInsertRows(QModelIndex(), first, first + static_cast<int>(fresh.size()) - 1);
-        files_.Append(std::move(fresh));
-        endInsertRows();
+    const titora::Finally announce([&] { AppendRows(std::move(fresh)); });
+    run([&](titora::Progress& progress) {
+        titora::AppendFileRows(paths, engine, fresh, &progress);
     });
-    titora::AppendFileRows(paths, engine, fresh);
+}
+
+std::vector<std::string> TFileListModel::AddPages(const std::vector<std::string>& paths,
+                                                  const titora::TitleEngine& engine,
+                                                  const TWorkRunner& run) {
+    std::vector<titora::FileRow> fresh;
+    std::vector<std::string> skipped;
+    const titora::Finally announce([&] { AppendRows(std::move(fresh)); });
+    run([&](titora::Progress& progress) {
+        titora::AppendPageRows(paths, engine, fresh, skipped, &progress);
+    });
+    return skipped;
 }
 
 void TFileListModel::RetitleSelected(QItemSelectionModel* selection, const std::string& title,
-                                     const titora::TitleEngine& engine) {
+                                     const titora::TitleEngine& engine, const TWorkRunner& run) {
     TakeSelection(selection);
-    // The rows change only at the very end, in one rearrangement; the views meanwhile paint
-    // nothing, since the command handles no events.
-    beginResetModel();
+    // The work rearranges a copy, so that the views can go on painting the rows as they
+    // were; the copy takes their place in one reset at the very end.
+    titora::FileList working = files_;
     const titora::Finally announce([&] {
+        beginResetModel();
+        files_ = std::move(working);
         endResetModel();
         RestoreSelection(selection);
     });
-    files_.RetitleSelected(title, engine);
+    run([&](titora::Progress& progress) { working.RetitleSelected(title, engine, &progress); });
 }
 
 void TFileListModel::RemoveSelected(QItemSelectionModel* selection) {

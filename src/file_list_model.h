@@ -3,15 +3,28 @@
 // Every command tells the views about its change once, not once per row, so that lists of
 // a hundred thousand rows stay fast: added rows arrive as one insertion, rearranged or
 // removed rows as one reset after which the selection that still stands is put back.
+//
+// The commands that read or write files hand that part of their work to a runner, which may
+// run it on another thread. The work never touches the model's own rows: Add Files builds
+// new rows apart and Title It works on a copy, and the model takes the result in on its own
+// thread once the work has ended. Meanwhile the views go on painting the rows as they were.
 #pragma once
 
 #include "file_list.h"
 
+#include <functional>
 #include <QAbstractTableModel>
 #include <string>
 #include <vector>
 
 class QItemSelectionModel;
+
+// The part of a command that touches files, given the progress to count and to watch.
+using TWork = std::function<void(titora::Progress& progress)>;
+// Runs `work` and returns once it has ended; a failure of the work leaves the runner.
+using TWorkRunner = std::function<void(const TWork& work)>;
+// The runner that runs the work at once on the calling thread.
+void RunHere(const TWork& work);
 
 class TFileListModel : public QAbstractTableModel {
     Q_OBJECT
@@ -36,15 +49,24 @@ public:
 
     // Add Files: one row per path, in order; on a failed read the rows built so far and the
     // failing file's name-only row are listed and the engine's error leaves this function.
-    void AddFiles(const std::vector<std::string>& paths, const titora::TitleEngine& engine);
+    // On a stop the rows built so far are listed.
+    void AddFiles(const std::vector<std::string>& paths, const titora::TitleEngine& engine,
+                  const TWorkRunner& run = RunHere);
+    // Dropped files and folders: a row per page (see titora::AppendPageRows), listed even
+    // when the work stops or fails. Returns the paths that could not be read.
+    std::vector<std::string> AddPages(const std::vector<std::string>& paths,
+                                      const titora::TitleEngine& engine,
+                                      const TWorkRunner& run = RunHere);
     // Title It on the rows `selection` holds selected (see FileList::RetitleSelected). The
     // rows that keep their place keep their selection, on success and on failure alike.
     void RetitleSelected(QItemSelectionModel* selection, const std::string& title,
-                         const titora::TitleEngine& engine);
+                         const titora::TitleEngine& engine, const TWorkRunner& run = RunHere);
     void RemoveSelected(QItemSelectionModel* selection);
     void RemoveAll();
 
 private:
+    // Lists rows built apart, as one insertion at the end.
+    void AppendRows(std::vector<titora::FileRow>&& rows);
     // Copies the view's selection into the rows' flags, and back after a reset.
     void TakeSelection(const QItemSelectionModel* selection);
     void RestoreSelection(QItemSelectionModel* selection) const;

@@ -9,6 +9,7 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
@@ -103,8 +104,14 @@ void TFileListView::resizeEvent(QResizeEvent* event) {
 }
 
 void TFileListView::focusInEvent(QFocusEvent* event) {
+    const bool hadCurrent = currentIndex().isValid();
     ShowSelection(true);
     QTreeView::focusInEvent(event);
+    // Qt makes the first row current, unselected, when the list gets the focus without a
+    // current row, so the first Down would select the second row. The list keeps no current
+    // row until the keyboard or the mouse makes one, and the first Down selects the first row.
+    if (!hadCurrent && selectionModel())
+        selectionModel()->clearCurrentIndex();
 }
 
 void TFileListView::focusOutEvent(QFocusEvent* event) {
@@ -124,6 +131,26 @@ void TFileListView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTreeView::keyPressEvent(event);
+}
+
+void TFileListView::mousePressEvent(QMouseEvent* event) {
+    const QModelIndex pressed = indexAt(event->position().toPoint());
+    pressOnSoleCurrentRow_ = false;
+    if (pressed.isValid() && selectionModel() && currentIndex().row() == pressed.row()) {
+        const QItemSelection selected = selectionModel()->selection();
+        pressOnSoleCurrentRow_ = selected.size() == 1 && selected.first().top() == pressed.row() &&
+                                 selected.first().bottom() == pressed.row();
+    }
+    QTreeView::mousePressEvent(event);
+}
+
+bool TFileListView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    // Qt opens the editor on a click on any selected row, and the click then no longer
+    // narrows a selection of several rows to the clicked one. Like the list control, the
+    // list edits on a click only on the row that was already the only selected, current row.
+    if (trigger == SelectedClicked && !pressOnSoleCurrentRow_)
+        return false;
+    return QTreeView::edit(index, trigger, event);
 }
 
 void TFileListView::contextMenuEvent(QContextMenuEvent* event) {

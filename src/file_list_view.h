@@ -14,6 +14,7 @@ public:
     explicit TFileListView(QWidget* parent = nullptr);
 
     void setModel(QAbstractItemModel* model) override;
+    using QTreeView::edit;
 
     // The menu the right mouse button and the Menu key (or Shift+F10) open.
     void SetPopupMenu(QMenu* menu) { popupMenu_ = menu; }
@@ -28,6 +29,8 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
@@ -37,4 +40,7 @@ private:
     void Popup(const QPoint& globalPos);
 
     QMenu* popupMenu_ = nullptr;
+    // Whether the last press was on the one selected row that is also the current row: only
+    // a click there opens the name editor.
+    bool pressOnSoleCurrentRow_ = false;
 };

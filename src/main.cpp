@@ -1,13 +1,26 @@
-// Titora's entry: the application object, its title, the two windows, the message loop.
+// Titora's entry: the command line, the application object, its title, the two windows, the
+// message loop.
+#include "command_line.h"
 #include "framework/application.h"
 #include "Unit2.h"
 #include "Unit3.h"
 
+#include <iostream>
+
 int main(int argc, char* argv[]) {
-    TApplication application(argc, argv);
+    const titora::CommandLine commandLine =
+        titora::ParseCommandLine(argc, argv, titora::WorkingFolder());
+    if (titora::AnswerCommandLine(commandLine, std::cout, std::cerr))
+        return 0;
+    // Qt would take options of its own from the command line (-style, -stylesheet, -reverse,
+    // -platformpluginpath...); the program offers none of them, so Qt gets its name only.
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    TApplication application(qtArgc, qtArgv);
     Application->Initialize();
     Application->SetTitle(QStringLiteral("Titora"));
     Application->CreateForm(Form1);
     Application->CreateForm(AboutBox);
+    Form1->AddPaths(commandLine.paths);
     return Application->Run();
 }

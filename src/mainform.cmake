@@ -3,9 +3,10 @@
 add_library(titora_file_list STATIC
     ${CMAKE_CURRENT_LIST_DIR}/file_list.cpp
     ${CMAKE_CURRENT_LIST_DIR}/file_list.h
-    ${CMAKE_CURRENT_LIST_DIR}/finally.h)
+    ${CMAKE_CURRENT_LIST_DIR}/finally.h
+    ${CMAKE_CURRENT_LIST_DIR}/progress.h)
 target_include_directories(titora_file_list PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(titora_file_list PUBLIC title_engine titora_options)
+target_link_libraries(titora_file_list PUBLIC title_engine titora_folder_walker titora_options)
 
 # Turning dropped or named files and folders into page files; no Qt, so that the
 # command-line program shares it.
@@ -15,6 +16,13 @@ add_library(titora_folder_walker STATIC
 target_include_directories(titora_folder_walker PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(titora_folder_walker PUBLIC titora_options)
 
+# The program's command line, read before any window exists; no Qt.
+add_library(titora_command_line STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/command_line.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/command_line.h)
+target_include_directories(titora_command_line PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(titora_command_line PUBLIC titora_options)
+
 if(NOT TARGET titora_framework OR NOT TARGET titora_flathint OR NOT TARGET titora_about
    OR NOT TARGET titora_resources)
     return()
@@ -22,6 +30,8 @@ endif()
 
 # The main window: the list's model and view, the window definition and its handlers.
 add_library(titora_mainform STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/busy_indicator.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/busy_indicator.h
     ${CMAKE_CURRENT_LIST_DIR}/file_list_model.cpp
     ${CMAKE_CURRENT_LIST_DIR}/file_list_model.h
     ${CMAKE_CURRENT_LIST_DIR}/file_list_view.cpp
@@ -36,7 +46,7 @@ target_link_libraries(titora_mainform PUBLIC titora_file_list titora_flathint ti
     titora_resources titora_framework title_engine titora_options)
 
 add_executable(titora ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
-target_link_libraries(titora PRIVATE titora_mainform titora_options)
+target_link_libraries(titora PRIVATE titora_mainform titora_command_line titora_options)
 
 include(GNUInstallDirs)
 install(TARGETS titora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 
 namespace {
 
@@ -169,6 +170,15 @@ QString QtNameFilter(const TOpenDialog::FileType& type) {
            QLatin1Char(')');
 }
 
+// About 800 x 500, within the screen the dialog opens on.
+QSize FirstSize(const QWidget& dialog) {
+    QSize size(800, 500);
+    if (const QScreen* screen = dialog.screen()) {
+        size = size.boundedTo(screen->availableSize());
+    }
+    return size;
+}
+
 } // namespace
 
 std::vector<TOpenDialog::FileType> ParseFileFilter(const QString& filter) {
@@ -236,11 +246,16 @@ bool TOpenDialog::Execute(QWidget* parent) {
     if (!fileName_.isEmpty()) {
         dialog.selectFile(fileName_);
     }
+    // Qt's dialog opens at its small default size, in which the detail columns are cut;
+    // the first opening is large enough to show them whole, later ones keep the user's size.
+    dialog.resize(size_.isValid() ? size_ : FirstSize(dialog));
     dialog.KeepOpenButtonUsable();
     if (filterIndex_ >= 1 && filterIndex_ <= filters.size()) {
         dialog.SelectFileType(filterIndex_ - 1);
     }
-    if (dialog.exec() != QDialog::Accepted) {
+    const int result = dialog.exec();
+    size_ = dialog.size();
+    if (result != QDialog::Accepted) {
         return false;
     }
     files_ = dialog.Chosen();

@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <QObject>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -51,6 +52,8 @@ private:
     int filterIndex_ = 1;
     QString fileName_;
     QStringList files_;
+    // The size the user left the dialog at, for its next opening.
+    QSize size_;
 };
 
 // Splits a "text|patterns|text|patterns..." filter into file types. A trailing text without

@@ -111,6 +111,8 @@ void TPanel::paintEvent(QPaintEvent*) {
     if (caption_.isEmpty()) {
         return;
     }
+    // Contents margins keep part of the panel for children below or beside the caption.
+    inside &= contentsRect();
     painter.setFont(font());
     painter.setPen(ColorToQColor(fontColor_));
     painter.drawText(inside, Qt::AlignCenter | Qt::TextSingleLine, caption_);

@@ -9,7 +9,8 @@
 
 class QPainter;
 
-// A panel: face colour, one-pixel outer and inner bevels and a caption centred both ways.
+// A panel: face colour, one-pixel outer and inner bevels and a caption centred both ways
+// within the panel's contents rectangle (the whole panel unless contents margins are set).
 //
 // Drawn by hand rather than with QFrame, whose panel shapes are drawn by the style; the
 // program's panels need exactly one-pixel edges in the highlight and shadow colours.

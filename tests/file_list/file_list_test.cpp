@@ -323,3 +323,36 @@ TEST(RemoveSelected, KeepsTheUnselectedRowsInOrder) {
     list.RemoveAll();
     EXPECT_EQ(list.Count(), 0u);
 }
+
+// A stop asked for while a file is in hand ends the command after that file, counted.
+TEST(Progress, AStopEndsTheCommandAfterTheFileInHand) {
+    FakeDisk disk;
+    titora::Progress progress;
+    TitleEngine engine = disk.Engine();
+    const auto read = engine.ReadTitle;
+    engine.ReadTitle = [&](const std::string& path) {
+        if (path == "/d/C")
+            progress.RequestStop();
+        return read(path);
+    };
+    FileList list = FiveRows(disk, "ABCDE");
+    std::vector<FileRow> rows;
+    titora::AppendFileRows({"/d/B", "/d/C", "/d/D"}, engine, rows, &progress);
+    EXPECT_EQ(rows.size(), 2u);
+    EXPECT_EQ(progress.Done(), 2u);
+    EXPECT_EQ(progress.Total(), 3u);
+
+    titora::Progress retitle;
+    engine.WriteTitle = [&, write = engine.WriteTitle](const std::string& path,
+                                                       const std::string& title) {
+        if (path == "/d/D")
+            retitle.RequestStop();
+        write(path, title);
+    };
+    list.RetitleSelected("New", engine, &retitle);
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"A", "B", "C", "E", "D"}));
+    EXPECT_EQ(retitle.Done(), 2u);
+    EXPECT_EQ(retitle.Total(), 5u);
+    EXPECT_TRUE(list.Row(2).selected) << "rows not reached keep their selection";
+    EXPECT_EQ(disk.titles["/d/C"], "old");
+}

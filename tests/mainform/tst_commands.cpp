@@ -81,11 +81,19 @@ void TestCommands::cleanup() {
 
 void TestCommands::WatchEngine() {
     const titora::TitleEngine real = titora::RealTitleEngine();
+    // The engine runs on the command's worker thread; the window is looked at on its own.
     auto observe = [this] {
-        ++calls_;
-        if (form_->Panel2->isVisible() && !form_->ListView->isEnabled() && paintsSinceShown_ > 0)
-            ++busyCalls_;
-        captions_ << form_->Panel2->Caption();
+        QMetaObject::invokeMethod(
+            form_,
+            [this] {
+                ++calls_;
+                if (form_->Panel2->isVisible() && !form_->ListView->isEnabled() &&
+                    paintsSinceShown_ > 0)
+                    ++busyCalls_;
+                captions_ << form_->Panel2->Caption();
+            },
+            QThread::currentThread() == form_->thread() ? Qt::DirectConnection
+                                                        : Qt::BlockingQueuedConnection);
     };
     form_->Engine =
         titora::TitleEngine{[real, observe](const std::string& path) {
@@ -164,6 +172,8 @@ void TestCommands::addFilesCancelledChangesNothing() {
     bool sawIndicator = false;
     OnModal<QFileDialog>([&](QFileDialog* dialog) {
         sawIndicator = form_->Panel2->isVisible();
+        // Large enough at its first opening to show its columns whole.
+        QCOMPARE(dialog->size(), QSize(800, 500));
         dialog->reject();
     });
     form_->Add1->trigger();

@@ -5,6 +5,7 @@
 #include "file_list_view.h"
 #include "framework/application.h"
 #include "framework/flatbutton.h"
+#include "framework/modal_front.h"
 #include "framework/opendialog.h"
 #include "framework/panel.h"
 #include "framework/picture.h"
@@ -30,6 +31,7 @@ private Q_SLOTS:
     void components();
     void columns();
     void selectionShowsOnlyWhileFocused();
+    void clickNarrowsTheSelection();
     void popupMenuOpensAtThePointer();
     void popupMenuFromTheKeyboard_data();
     void popupMenuFromTheKeyboard();
@@ -229,6 +231,43 @@ void TestWindow::selectionShowsOnlyWhileFocused() {
     QVERIFY(shown);
 }
 
+void TestWindow::clickNarrowsTheSelection() {
+    AddRows(4);
+    TFileListView* list = form_->ListView;
+    QItemSelectionModel* selection = list->selectionModel();
+    auto click = [&](int row) {
+        const QPoint at = list->visualRect(form_->Files()->index(row, 0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        // Longer than the wait for a double click, after which a click on a selected row
+        // would open the name editor.
+        QTest::qWait(QApplication::doubleClickInterval() + 100);
+    };
+    auto editing = [&] {
+        auto* editor = list->findChild<QLineEdit*>();
+        return editor && editor->isVisible();
+    };
+
+    // The first Down without a current row selects the first row, also when the list has
+    // just got the focus back.
+    list->clearFocus();
+    list->setFocus();
+    QTRY_VERIFY(list->hasFocus());
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(selection->selectedRows().size(), 1);
+    QCOMPARE(selection->selectedRows().first().row(), 0);
+
+    // After Select All a click on a selected row narrows the selection to it; no editor.
+    form_->SelectAll1->trigger();
+    click(2);
+    QVERIFY(!editing());
+    QCOMPARE(selection->selectedRows().size(), 1);
+    QCOMPARE(selection->selectedRows().first().row(), 2);
+    QVERIFY(list->hasFocus());
+    // A second click on the row that is now the only selected and current one edits it.
+    click(2);
+    QVERIFY(editing());
+}
+
 void TestWindow::popupMenuOpensAtThePointer() {
     AddRows(3);
     QWidget* viewport = form_->ListView->viewport();
@@ -371,6 +410,17 @@ void TestWindow::aboutButtonShowsTheAboutBoxModally() {
     QTest::mouseClick(form_->SpeedButton3, Qt::LeftButton);
     QVERIFY(shownModal);
     QVERIFY(AboutBox->isHidden());
+
+    // A click on the blocked window brings a minimised box back.
+    bool broughtBack = false;
+    OnModal<TAboutBox>([&](TAboutBox* box) {
+        box->showMinimized();
+        BringModalToFront(form_->internalWinId());
+        broughtBack = !box->isMinimized() && box->isVisible();
+        box->close();
+    });
+    QTest::mouseClick(form_->SpeedButton3, Qt::LeftButton);
+    QVERIFY(broughtBack);
     delete AboutBox;
     AboutBox = nullptr;
 }

@@ -1,0 +1,52 @@
+// The program's command line: paths made absolute, --help and --version, options of Qt's and
+// others ignored with a warning, "--" ending the options.
+#include "command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using titora::CommandLine;
+using titora::ParseCommandLine;
+
+namespace {
+
+CommandLine Parse(std::vector<const char*> arguments) {
+    arguments.insert(arguments.begin(), "titora");
+    return ParseCommandLine(static_cast<int>(arguments.size()), arguments.data(), "/home/u");
+}
+
+} // namespace
+
+TEST(CommandLine, PathsAreListedInOrderAndMadeAbsolute) {
+    const CommandLine line =
+        Parse({"index.html", "/srv/www/", "./site/../pages", "--", "-odd.html"});
+    EXPECT_EQ(line.action, CommandLine::Action::Run);
+    EXPECT_EQ(line.paths, (std::vector<std::string>{"/home/u/index.html", "/srv/www/",
+                                                    "/home/u/pages", "/home/u/-odd.html"}));
+    EXPECT_TRUE(line.ignored.empty());
+}
+
+TEST(CommandLine, QtOptionsAreIgnoredWithAWarning) {
+    const CommandLine line = Parse({"-reverse", "-stylesheet", "evil.qss", "-platform", "xcb"});
+    EXPECT_EQ(line.action, CommandLine::Action::Run);
+    EXPECT_EQ(line.ignored, (std::vector<std::string>{"-reverse", "-stylesheet", "-platform"}));
+    std::ostringstream out, err;
+    EXPECT_FALSE(titora::AnswerCommandLine(line, out, err));
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str().find("titora: ignoring unknown option -reverse\n"), 0u);
+}
+
+TEST(CommandLine, HelpAndVersionAnswerAndEnd) {
+    for (const char* option : {"--help", "-h", "--version", "-v"}) {
+        const CommandLine line = Parse({"page.html", option, "--version"});
+        std::ostringstream out, err;
+        EXPECT_TRUE(titora::AnswerCommandLine(line, out, err)) << option;
+        const bool help = option[1] == 'h' || option[2] == 'h';
+        EXPECT_EQ(out.str().rfind(
+                      help ? "Usage: titora [FILE|FOLDER]..." : "titora " TITORA_VERSION "\n", 0),
+                  0u)
+            << option << ": " << out.str();
+        EXPECT_EQ(err.str(), "");
+    }
+}
