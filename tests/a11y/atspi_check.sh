@@ -20,11 +20,24 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display of its own: Xvfb picks a free number and writes it to the pipe.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3> "$work/display" 2> /dev/null &
-pids+=($!)
-for _ in $(seq 50); do [[ -s $work/display ]] && break; sleep 0.1; done
-export DISPLAY=:$(head -n1 "$work/display")
+# A display of its own: Xvfb picks a free number and writes it to the pipe once it listens.
+# Two servers starting at once may pick the same number and one of them gives up: then
+# start another.
+display=
+for _ in 1 2 3; do
+    rm -f "$work/display"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3> "$work/display" 2> /dev/null &
+    xvfb=$!
+    for _ in $(seq 50); do [[ -s $work/display ]] && break; sleep 0.1; done
+    sleep 0.2
+    if kill -0 "$xvfb" 2> /dev/null && [[ -s $work/display ]]; then
+        pids+=("$xvfb")
+        display=$(head -n1 "$work/display")
+        break
+    fi
+done
+[[ -n $display ]] || { echo "Xvfb did not start"; exit 1; }
+export DISPLAY=:$display
 
 bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1) || exit 1
 export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<< "$bus")
