@@ -1,6 +1,7 @@
 #include "file_list_model.h"
 
 #include "finally.h"
+#include "title_text.h"
 
 #include <algorithm>
 #include <QItemSelectionModel>
@@ -9,7 +10,8 @@
 
 namespace {
 
-// Names and titles are bytes in the system's code page; only the screen needs them decoded.
+// Names and folders are bytes in the system's code page; only the screen needs them
+// decoded. A title is decoded in the encoding its page declares.
 QString Show(const std::string& bytes) {
     return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
@@ -34,7 +36,7 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const {
     case NameColumn:
         return Show(row.name);
     case TitleColumn:
-        return row.hasSubItems ? Show(row.title) : QString();
+        return row.hasSubItems ? titora::DecodeTitle(row.title, row.declaredEncoding) : QString();
     case FolderColumn:
         return row.hasSubItems ? Show(row.folder) : QString();
     default:
@@ -89,7 +91,8 @@ void TFileListModel::AddFiles(const std::vector<std::string>& paths,
     titora::AppendFileRows(paths, engine, fresh);
 }
 
-void TFileListModel::RetitleSelected(QItemSelectionModel* selection, const std::string& title,
+void TFileListModel::RetitleSelected(QItemSelectionModel* selection,
+                                     const titora::TitleEncoder& encodeTitle,
                                      const titora::TitleEngine& engine) {
     TakeSelection(selection);
     // The rows change only at the very end, in one rearrangement; the views meanwhile paint
@@ -99,7 +102,7 @@ void TFileListModel::RetitleSelected(QItemSelectionModel* selection, const std::
         endResetModel();
         RestoreSelection(selection);
     });
-    files_.RetitleSelected(title, engine);
+    files_.RetitleSelected(encodeTitle, engine);
 }
 
 void TFileListModel::RemoveSelected(QItemSelectionModel* selection) {

@@ -39,7 +39,7 @@ public:
     void AddFiles(const std::vector<std::string>& paths, const titora::TitleEngine& engine);
     // Title It on the rows `selection` holds selected (see FileList::RetitleSelected). The
     // rows that keep their place keep their selection, on success and on failure alike.
-    void RetitleSelected(QItemSelectionModel* selection, const std::string& title,
+    void RetitleSelected(QItemSelectionModel* selection, const titora::TitleEncoder& encodeTitle,
                          const titora::TitleEngine& engine);
     void RemoveSelected(QItemSelectionModel* selection);
     void RemoveAll();

@@ -90,14 +90,15 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     long reads = 0, writes = 0;
     const titora::TitleEngine real = titora::RealTitleEngine();
-    form.Engine = titora::TitleEngine{[&](const std::string& path) {
-                                          ++reads;
-                                          return real.ReadTitle(path);
-                                      },
-                                      [&](const std::string& path, const std::string& title) {
-                                          ++writes;
-                                          real.WriteTitle(path, title);
-                                      }};
+    form.Engine =
+        titora::TitleEngine{[&](const std::string& path) {
+                                ++reads;
+                                return real.ReadTitle(path);
+                            },
+                            [&](const std::string& path, const titora::TitleEncoder& encode) {
+                                ++writes;
+                                real.WriteTitle(path, encode);
+                            }};
     const long baseKiB = ResidentKiB();
 
     Choose(pages.mid(0, small));
