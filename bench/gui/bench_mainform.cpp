@@ -55,7 +55,11 @@ QStringList MakePages(const QString& dir, int count) {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly))
             return {};
-        file.write("<html>\r\n<head>\r\n<title>Page " + QByteArray::number(i) +
+        // Each page declares its encoding, as old sites do, so that the list finds the
+        // declaration in every page and decodes the titles it shows in that encoding.
+        file.write("<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\" "
+                   "content=\"text/html; charset=iso-8859-1\">\r\n<title>Page " +
+                   QByteArray::number(i) +
                    "</title>\r\n</head>\r\n<body>\r\n<p>Some text of the page.</p>\r\n</body>\r\n"
                    "</html>\r\n");
         paths << path;
