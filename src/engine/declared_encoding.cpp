@@ -1,12 +1,23 @@
 #include "declared_encoding.h"
 
+#include <cstring>
+
 namespace titora {
 namespace {
 
 constexpr std::string_view kBlanks = "\t\n\f\r ";
 
+// Tab, line feed, form feed, carriage return and space: HTML's blanks.
 bool IsBlank(char c) {
-    return kBlanks.find(c) != std::string_view::npos;
+    return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
+}
+
+bool EndsTag(char c) {
+    return IsBlank(c) || c == '>';
+}
+
+bool EndsName(char c) {
+    return EndsTag(c) || c == '/' || c == '=';
 }
 
 bool IsLetter(char c) {
@@ -77,8 +88,11 @@ std::string_view CharsetInContent(std::string_view content) {
             }
             return content.substr(next + 1, close - next - 1);
         }
-        const std::size_t end = content.find_first_of("\t\n\f\r ;", next);
-        return content.substr(next, end == std::string_view::npos ? end : end - next);
+        std::size_t end = next;
+        while (end < content.size() && !IsBlank(content[end]) && content[end] != ';') {
+            ++end;
+        }
+        return content.substr(next, end - next);
     }
 }
 
@@ -96,8 +110,9 @@ private:
     enum class Meta { kDeclares, kDeclaresNothing, kOutOfBytes };
 
     bool AtEnd() const { return at_ >= bytes_.size(); }
-    // Moves to the first of `stops` at or after `from`; false when there is none.
-    bool MoveTo(std::string_view stops, std::size_t from);
+    // Moves to the first byte at or after `from` for which `stop` holds; false when there
+    // is none.
+    template <typename Stop> bool MoveTo(std::size_t from, Stop stop);
     Got GetAttribute(std::string_view* name, std::string_view* value);
     Got GetValue(std::string_view* value);
     Meta ReadMeta(std::string_view* label);
@@ -106,16 +121,23 @@ private:
     std::size_t at_ = 0;
 };
 
-bool Prescan::MoveTo(std::string_view stops, std::size_t from) {
-    at_ = bytes_.find_first_of(stops, from);
-    return at_ != std::string_view::npos;
+template <typename Stop> bool Prescan::MoveTo(std::size_t from, Stop stop) {
+    for (at_ = from; !AtEnd(); ++at_) {
+        if (stop(bytes_[at_])) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::string Prescan::Run() {
     for (; !AtEnd(); ++at_) {
-        if (bytes_[at_] != '<') {
-            continue;
+        // Only a "<" starts anything the prescan looks at.
+        const void* open = std::memchr(bytes_.data() + at_, '<', bytes_.size() - at_);
+        if (open == nullptr) {
+            return {};
         }
+        at_ = static_cast<std::size_t>(static_cast<const char*>(open) - bytes_.data());
         if (MatchesAt(bytes_, at_, "<!--")) {
             // The dashes that close a comment may be those that opened it: "<!-->".
             const std::size_t end = bytes_.find("-->", at_ + 2);
@@ -142,7 +164,7 @@ std::string Prescan::Run() {
         if (name < bytes_.size() && IsLetter(bytes_[name])) {
             // Any other tag: its attributes are read past, so that a value holding
             // "<meta" is not taken for a declaration.
-            if (!MoveTo("\t\n\f\r >", name)) {
+            if (!MoveTo(name, EndsTag)) {
                 return {};
             }
             std::string_view attribute, value;
@@ -156,7 +178,7 @@ std::string Prescan::Run() {
         }
         if (MatchesAt(bytes_, at_, "<!") || MatchesAt(bytes_, at_, "</") ||
             MatchesAt(bytes_, at_, "<?")) {
-            if (!MoveTo(">", at_ + 1)) {
+            if (!MoveTo(at_ + 1, [](char c) { return c == '>'; })) {
                 return {};
             }
         }
@@ -178,7 +200,7 @@ Prescan::Got Prescan::GetAttribute(std::string_view* name, std::string_view* val
     }
     // The name runs up to a blank, "/", ">" or "=", but a first "=" belongs to it.
     const std::size_t start = at_++;
-    if (!MoveTo("\t\n\f\r />=", at_)) {
+    if (!MoveTo(at_, EndsName)) {
         return Got::kOutOfBytes;
     }
     *name = bytes_.substr(start, at_ - start);
@@ -219,7 +241,7 @@ Prescan::Got Prescan::GetValue(std::string_view* value) {
         return Got::kAttribute;
     }
     const std::size_t start = at_;
-    if (!MoveTo("\t\n\f\r >", at_)) {
+    if (!MoveTo(at_, EndsTag)) {
         return Got::kOutOfBytes;
     }
     *value = bytes_.substr(start, at_ - start);
