@@ -59,10 +59,29 @@ bool WritesMarkupAsAscii(const QByteArray& name) {
            complete;
 }
 
+// Whether `label` is made of what encoding labels are made of. The label comes from the
+// page, and ICU looks a name it does not know up as a converter file under its data
+// folder, "../" and all, and reads options after a comma: a label of anything else is
+// never handed to it.
+bool LooksLikeALabel(const QByteArray& label) {
+    constexpr qsizetype kLongestLabel = 64;
+    if (label.isEmpty() || label.size() > kLongestLabel) {
+        return false;
+    }
+    for (const char c : label) {
+        const bool allowed = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                             (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.' || c == ':';
+        if (!allowed) {
+            return false;
+        }
+    }
+    return true;
+}
+
 TitleCodec CodecFor(std::string_view declared) {
     const QByteArray label =
         QByteArray(declared.data(), static_cast<qsizetype>(declared.size())).trimmed();
-    if (label.isEmpty() || label.contains('\0')) {
+    if (!LooksLikeALabel(label)) {
         return {};
     }
     const QStringDecoder known(label.constData());

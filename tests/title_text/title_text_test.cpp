@@ -41,7 +41,9 @@ INSTANTIATE_TEST_SUITE_P(
         Conversion{"UTF-16 means UTF-8", "Caf\xC3\xA9", "UTF-16LE", u8"Café"},
         Conversion{"nothing declared", "Caf\xC3\xA9", "", u8"Café"},
         Conversion{"unknown label", "Caf\xC3\xA9", "x-nonsense", u8"Café"},
-        Conversion{"EBCDIC cannot stand in a page", "Caf\xC3\xA9", "IBM037", u8"Café"}));
+        Conversion{"EBCDIC cannot stand in a page", "Caf\xC3\xA9", "IBM037", u8"Café"},
+        Conversion{"a path is no label", "Caf\xC3\xA9", "../../../tmp/latin1", u8"Café"},
+        Conversion{"no converter options", "Caf\xC3\xA9", "latin1,swaplfnl", u8"Café"}));
 
 class Encoded : public testing::TestWithParam<Conversion> {};
 TEST_P(Encoded, InTheDeclaredEncodingWithReferencesForTheRest) {
