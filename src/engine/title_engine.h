@@ -73,8 +73,8 @@ void WriteTitle(const std::string& path, const std::string& title);
 //       return declared.empty() ? std::string("Caf\xC3\xA9") : std::string("Caf\xE9");
 //   });
 //
-// Throws TitleEngineError as WriteTitle does; an exception of `encodeTitle` passes
-// through, with the file untouched.
+// Throws TitleEngineError as WriteTitle does. An exception from `encodeTitle` leaves
+// the file untouched and passes on.
 void WriteTitle(const std::string& path, const TitleEncoder& encodeTitle);
 
 } // namespace titora
