@@ -17,6 +17,38 @@ private Q_SLOTS:
     void titleItWritesEachPageInItsEncoding();
 };
 
+// A page: what precedes its title, its title's bytes and the text the list shows for them;
+// the title typed, the bytes written for it and the text the list shows afterwards.
+struct EncodedPage {
+    const char* name;
+    const char* head;
+    const char* old;
+    const char* shown;
+    const char* typed;
+    const char* written;
+    const char* shownAfter;
+};
+
+const EncodedPage kPages[] = {
+    {"Latin-1", "<html><head><meta charset=\"iso-8859-1\">", "\223Caf\xE9 na\xEFve\x94",
+     "“Café naïve”", "Café déjà €", "Caf\xE9 d\xE9j\xE0 &#8364;", "Café déjà &#8364;"},
+    {"windows-1252",
+     "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">",
+     "\x80 5", "€ 5", "€ 10 – ✓", "\x80 10 \x96 &#10003;", "€ 10 – &#10003;"},
+    {"Shift_JIS", "<HTML><HEAD><META CHARSET=Shift_JIS>", "\x93\xFA\x96\x7B", "日本",
+     "日本語</TITLE>", "\x93\xFA\x96\x7B\x8C\xEA&lt;/TITLE>", "日本語&lt;/TITLE>"},
+    {"EUC-KR", "<html><head><meta content='text/html; charset=euc-kr' http-equiv='content-type'>",
+     "\xC7\xD1\x8C\x63", "한똠", "한국어 똠", "\xC7\xD1\xB1\xB9\xBE\xEE &#46624;",
+     "한국어 &#46624;"},
+    {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF<html><head>", "Caf\xC3\xA9", "Café", "Ça ✓",
+     "\303\207a \xE2\x9C\x93", "Ça ✓"},
+    {"UTF-8 declared", "<html><head><meta charset=utf-8>", "\xE2\x82\xAC", "€", "€ &amp; more",
+     "\xE2\x82\xAC &amp; more", "€ &amp; more"},
+    // The system's code page, UTF-8 on this platform, as before.
+    {"nothing declared", "<html><head>", "Caf\xC3\xA9", "Café", "Café </title> €",
+     "Caf\xC3\xA9 &lt;/title> \xE2\x82\xAC", "Café &lt;/title> €"},
+};
+
 void TestEncodings::titleItWritesEachPageInItsEncoding_data() {
     QTest::addColumn<QByteArray>("head");
     QTest::addColumn<QByteArray>("old");
@@ -24,47 +56,10 @@ void TestEncodings::titleItWritesEachPageInItsEncoding_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QByteArray>("written");
     QTest::addColumn<QString>("shownAfter");
-
-    QTest::newRow("Latin-1") << QByteArray("<html><head><meta charset=\"iso-8859-1\">")
-                             << QByteArray("\x93"
-                                           "Caf\xE9 na\xEFve\x94")
-                             << QString::fromUtf8("“Café naïve”")
-                             << QString::fromUtf8("Café déjà €")
-                             << QByteArray("Caf\xE9 d\xE9j\xE0 &#8364;")
-                             << QString::fromUtf8("Café déjà &#8364;");
-    QTest::newRow("windows-1252") << QByteArray("<html><head><meta http-equiv=\"Content-Type\" "
-                                                "content=\"text/html; charset=windows-1252\">")
-                                  << QByteArray("\x80 5") << QString::fromUtf8("€ 5")
-                                  << QString::fromUtf8("€ 10 – ✓")
-                                  << QByteArray("\x80 10 \x96 &#10003;")
-                                  << QString::fromUtf8("€ 10 – &#10003;");
-    QTest::newRow("Shift_JIS") << QByteArray("<HTML><HEAD><META CHARSET=Shift_JIS>")
-                               << QByteArray("\x93\xFA\x96\x7B") << QString::fromUtf8("日本")
-                               << QString::fromUtf8("日本語</TITLE>")
-                               << QByteArray("\x93\xFA\x96\x7B\x8C\xEA&lt;/TITLE>")
-                               << QString::fromUtf8("日本語&lt;/TITLE>");
-    QTest::newRow("EUC-KR") << QByteArray("<html><head><meta content='text/html; charset=euc-kr' "
-                                          "http-equiv='content-type'>")
-                            << QByteArray("\xC7\xD1\xB1\xB9") << QString::fromUtf8("한국")
-                            << QString::fromUtf8("한국어 똠")
-                            << QByteArray("\xC7\xD1\xB1\xB9\xBE\xEE &#46624;")
-                            << QString::fromUtf8("한국어 &#46624;");
-    QTest::newRow("UTF-8 with a byte-order mark")
-        << QByteArray("\xEF\xBB\xBF<html><head>") << QByteArray("Caf\xC3\xA9")
-        << QString::fromUtf8("Café") << QString::fromUtf8("Ça ✓")
-        << QByteArray("\xC3\x87"
-                      "a \xE2\x9C\x93")
-        << QString::fromUtf8("Ça ✓");
-    QTest::newRow("UTF-8 declared")
-        << QByteArray("<html><head><meta charset=utf-8>") << QByteArray("\xE2\x82\xAC")
-        << QString::fromUtf8("€") << QString::fromUtf8("€ &amp; more")
-        << QByteArray("\xE2\x82\xAC &amp; more") << QString::fromUtf8("€ &amp; more");
-    // The system's code page, UTF-8 on this platform, as before.
-    QTest::newRow("nothing declared")
-        << QByteArray("<html><head>") << QByteArray("Caf\xC3\xA9") << QString::fromUtf8("Café")
-        << QString::fromUtf8("Café </title> €")
-        << QByteArray("Caf\xC3\xA9 &lt;/title> \xE2\x82\xAC")
-        << QString::fromUtf8("Café &lt;/title> €");
+    for (const EncodedPage& page : kPages)
+        QTest::newRow(page.name) << QByteArray(page.head) << QByteArray(page.old)
+                                 << QString::fromUtf8(page.shown) << QString::fromUtf8(page.typed)
+                                 << QByteArray(page.written) << QString::fromUtf8(page.shownAfter);
 }
 
 void TestEncodings::titleItWritesEachPageInItsEncoding() {

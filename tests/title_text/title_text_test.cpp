@@ -25,21 +25,13 @@ TEST_P(Decoded, AsThePageMeansIt) {
     EXPECT_EQ(DecodeTitle(c.bytes, c.declared).toStdString(), c.text);
 }
 
+// Latin-1, windows-1252, Shift_JIS, EUC-KR and UTF-8 pages are read through the window in
+// the main window's tests; here the rest of the rules.
 INSTANTIATE_TEST_SUITE_P(
     Cases, Decoded,
     testing::Values(
-        Conversion{"Latin-1", "Caf\xE9 na\xEFve", "iso-8859-1", u8"Café naïve"},
-        Conversion{"Latin-1 read as browsers do",
-                   "\x93"
-                   "Caf\xE9\x94",
-                   " latin1 ", u8"“Café”"},
-        Conversion{"windows-1252", "\x80 5", "windows-1252", u8"€ 5"},
-        Conversion{"Shift_JIS", "\x93\xFA\x96\x7B", "Shift_JIS", u8"日本"},
-        Conversion{"EUC-KR read as windows-949", "\xC7\xD1\x8C\x63", "EUC-KR", u8"한똠"},
         Conversion{"GB2312 read as GBK", "\xD6\xD0\x81\x40", "gb2312", u8"中丂"},
-        Conversion{"UTF-8", "Caf\xC3\xA9", "utf-8", u8"Café"},
         Conversion{"UTF-16 means UTF-8", "Caf\xC3\xA9", "UTF-16LE", u8"Café"},
-        Conversion{"nothing declared", "Caf\xC3\xA9", "", u8"Café"},
         Conversion{"unknown label", "Caf\xC3\xA9", "x-nonsense", u8"Café"},
         Conversion{"EBCDIC cannot stand in a page", "Caf\xC3\xA9", "IBM037", u8"Café"},
         Conversion{"a path is no label", "Caf\xC3\xA9", "../../../tmp/latin1", u8"Café"},
@@ -53,20 +45,14 @@ TEST_P(Encoded, InTheDeclaredEncodingWithReferencesForTheRest) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Encoded,
-    testing::Values(
-        Conversion{"Latin-1", "Caf\xE9 d\xE9j\xE0 &#8364;", "iso-8859-1", u8"Café déjà €"},
-        Conversion{"windows-1252", "\x80 \x96 &#10003;", "windows-1252", u8"€ – ✓"},
-        Conversion{"Shift_JIS", "\x93\xFA\x96\x7B &#233;&#8364;", "Shift_JIS", u8"日本 é€"},
-        Conversion{"EUC-KR keeps to the label", "\xC7\xD1\xB1\xB9 &#46624;", "EUC-KR", u8"한국 똠"},
-        Conversion{"stateful encoding back to ASCII", "\x1B$BF|\x1B(B&#8364;\x1B$BK\\\x1B(B",
-                   "ISO-2022-JP", u8"日€本"},
-        Conversion{"a character beyond 16 bits", "x&#128512;y", "latin1", u8"x😀y"},
-        Conversion{"UTF-16 means UTF-8", "Caf\xC3\xA9", "utf-16", u8"Café"},
-        Conversion{"nothing declared", "Caf\xC3\xA9 \xE2\x82\xAC", "", u8"Café €"},
-        Conversion{"unknown label", "Caf\xC3\xA9", "x-nonsense", u8"Café"},
-        Conversion{"end tags escaped", "a&lt;/TiTlE>b&lt;/title", "", "a</TiTlE>b</title"},
-        Conversion{"nothing else escaped", "&amp; <b></titl </ title>", "latin1",
-                   "&amp; <b></titl </ title>"}));
+    testing::Values(Conversion{"stateful encoding back to ASCII",
+                               "\x1B$BF|\x1B(B&#8364;\x1B$BK\\\x1B(B", "ISO-2022-JP", u8"日€本"},
+                    Conversion{"a character beyond 16 bits", "x&#128512;y", "latin1", u8"x😀y"},
+                    Conversion{"UTF-16 means UTF-8", "Caf\xC3\xA9", "utf-16", u8"Café"},
+                    Conversion{"unknown label", "Caf\xC3\xA9", "x-nonsense", u8"Café"},
+                    Conversion{"nothing but end tags escaped",
+                               "&amp; <b></titl </ title>&lt;/TiTlE>", "",
+                               "&amp; <b></titl </ title></TiTlE>"}));
 
 TEST(TitleText, LoneSurrogateAndEncodingNames) {
     EXPECT_EQ(EncodeTitle(QString(QChar(0xD800)) + u'x', "latin1"), "&#65533;x");
