@@ -19,9 +19,11 @@ constexpr WiderReading kWiderReadings[] = {
     {"GB2312", "GBK"},
 };
 
-// The bytes of HTML's structure, which an encoding must write as ASCII does for its
-// titles to stand in a page between "<title>" and "</title>".
-constexpr char16_t kMarkup[] = u"<title>&#0123456789;</TITLE>";
+// Printable ASCII, which an encoding must write as ASCII does: the page around a title is
+// ASCII to the tag search, and an ASCII title then gets the same bytes in every page.
+constexpr char kPrintableAscii[] =
+    " !\"#$%&'()*+,-./0123456789:;<=>?@"
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~";
 
 // The names of the encodings to read and to write the titles of one page in, as Qt takes
 // them; empty for the system's code page.
@@ -53,9 +55,10 @@ QByteArray EncodeBackToAscii(const QByteArray& name, QStringView text, bool* com
     return bytes;
 }
 
-bool WritesMarkupAsAscii(const QByteArray& name) {
+bool WritesAsciiAsAscii(const QByteArray& name) {
     bool complete = false;
-    return EncodeBackToAscii(name, kMarkup, &complete) == QStringView(kMarkup).toLatin1() &&
+    return EncodeBackToAscii(name, QString::fromLatin1(kPrintableAscii), &complete) ==
+               kPrintableAscii &&
            complete;
 }
 
@@ -92,7 +95,7 @@ TitleCodec CodecFor(std::string_view declared) {
     if (name.startsWith("UTF-16") || name.startsWith("UTF-32")) {
         return {"UTF-8", "UTF-8"};
     }
-    if (!WritesMarkupAsAscii(label)) {
+    if (!WritesAsciiAsAscii(label)) {
         return {};
     }
     for (const WiderReading& wider : kWiderReadings) {

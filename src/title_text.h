@@ -6,7 +6,8 @@
 // A declared label names one of the encodings Qt knows, its own and (through ICU) the
 // legacy ones, such as "iso-8859-1", "Shift_JIS" or "EUC-KR". A page that declares none,
 // or a label Qt does not know or whose encoding cannot stand in an HTML page (one that
-// writes ASCII as other bytes), is read and written in the system's code page.
+// writes ASCII as other bytes, such as EBCDIC, UTF-7 or HZ), is read and written in the
+// system's code page.
 // - Reading follows the browsers where they read a label as a wider encoding:
 //   ISO-8859-1 and US-ASCII as windows-1252, EUC-KR as windows-949, GB2312 as GBK. The
 //   title then shows as the page's readers see it ("\x93" is a quotation mark).

@@ -50,6 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Conversion{"a character beyond 16 bits", "x&#128512;y", "latin1", u8"x😀y"},
                     Conversion{"UTF-16 means UTF-8", "Caf\xC3\xA9", "utf-16", u8"Café"},
                     Conversion{"unknown label", "Caf\xC3\xA9", "x-nonsense", u8"Café"},
+                    Conversion{"HZ writes ASCII otherwise", "~ \xC3\xA9", "HZ-GB-2312", u8"~ é"},
                     Conversion{"nothing but end tags escaped",
                                "&amp; <b></titl </ title>&lt;/TiTlE>", "",
                                "&amp; <b></titl </ title></TiTlE>"}));
