@@ -1,8 +1,9 @@
 // Fuzzes the engine's text functions on bytes: line-break normalisation, the tag
-// search, reading a title and putting one in place.
+// search, reading a title and putting one in place, and finding the declared encoding.
 //
 // An input is: one byte choosing the code page, one byte giving the length of the
 // title, the title, then the page's bytes.
+#include "declared_encoding.h"
 #include "line_breaks.h"
 #include "page_buffer.h"
 #include "page_text.h"
@@ -70,6 +71,25 @@ void CheckNormalised(std::string_view bytes, const std::string& text, const Lead
     Check(NormaliseLineBreaks(text, lead) == text, "normalising twice changes nothing");
 }
 
+// The declared encoding is found in the first bytes alone, does not change once found
+// as more bytes come (`cut` is where the earlier bytes end), and is the page's own label.
+void CheckDeclaration(std::string_view bytes, std::size_t cut) {
+    const std::string label = DeclaredEncoding(bytes);
+    Check(label == DeclaredEncoding(bytes.substr(0, kPrescanLength)),
+          "the prescan reads only its first bytes");
+    const std::string early = DeclaredEncoding(bytes.substr(0, cut));
+    Check(early.empty() || early == label, "a declaration found stays found");
+    if (label.empty() || label.rfind("UTF-", 0) == 0) {
+        return;
+    }
+    Check(bytes.substr(0, kPrescanLength).find(label) != std::string_view::npos,
+          "the label is written in the page");
+    const std::string_view blanks = "\t\n\f\r ";
+    Check(blanks.find(label.front()) == std::string_view::npos &&
+              blanks.find(label.back()) == std::string_view::npos,
+          "the label has no blanks around it");
+}
+
 // What putting `title` into page text `text` must give, from the rules for where a
 // title goes.
 std::string Expected(const std::string& text, const std::string& title) {
@@ -100,6 +120,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string given(chars, titleLength);
     const std::string title = given.substr(0, given.find('\0'));
     const std::string bytes(chars + titleLength, size - 2 - titleLength);
+
+    CheckDeclaration(bytes, titleLength * 5);
 
     PageBuffer buffer;
     const bool noNul = buffer.load(bytes, lead);

@@ -12,6 +12,7 @@
 #include "framework/picture.h"
 #include "framework/tcolor.h"
 #include "TFlatHintUnit.h"
+#include "title_text.h"
 #include "ui_Unit3.h"
 #include "Unit2.h"
 #include "window_definition.h"
@@ -187,7 +188,11 @@ void TForm1::SpeedButton2Click() {
                                    QStringLiteral("Please input a new title:"), QString());
     if (title.isEmpty())
         return;
-    files_->RetitleSelected(ListView->selectionModel(), title.toLocal8Bit().toStdString(), Engine,
+    // Each page gets the title in the encoding it declares when it is written.
+    const titora::TitleEncoder encodeTitle = [title](std::string_view declaredEncoding) {
+        return titora::EncodeTitle(title, declaredEncoding);
+    };
+    files_->RetitleSelected(ListView->selectionModel(), encodeTitle, Engine,
                             Runner(QStringLiteral("Modifying......")));
     CloseIfAsked();
 }

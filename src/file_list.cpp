@@ -21,10 +21,11 @@ namespace {
 // the name-only row behind.
 void AppendFileRow(const std::string& path, const TitleEngine& engine, std::vector<FileRow>& out) {
     PathParts parts = SplitPath(path);
-    out.push_back(FileRow{std::move(parts.name), {}, {}, false, false});
-    std::string title = engine.ReadTitle(path);
+    out.push_back(FileRow{std::move(parts.name), {}, {}, false, false, {}});
+    PageTitle page = engine.ReadTitle(path);
     FileRow& row = out.back();
-    row.title = std::move(title);
+    row.title = std::move(page.title);
+    row.declaredEncoding = std::move(page.declaredEncoding);
     row.folder = std::move(parts.folder);
     row.hasSubItems = true;
 }
@@ -32,9 +33,10 @@ void AppendFileRow(const std::string& path, const TitleEngine& engine, std::vect
 } // namespace
 
 TitleEngine RealTitleEngine() {
-    return TitleEngine{
-        [](const std::string& path) { return titora::ReadTitle(path); },
-        [](const std::string& path, const std::string& title) { titora::WriteTitle(path, title); }};
+    return TitleEngine{[](const std::string& path) { return titora::ReadPageTitle(path); },
+                       [](const std::string& path, const TitleEncoder& encodeTitle) {
+                           titora::WriteTitle(path, encodeTitle);
+                       }};
 }
 
 ListIndexError::ListIndexError(int index)
@@ -151,7 +153,7 @@ void FileList::AddFiles(const std::vector<std::string>& paths, const TitleEngine
     AppendFileRows(paths, engine, fresh);
 }
 
-void FileList::RetitleSelected(const std::string& title, const TitleEngine& engine,
+void FileList::RetitleSelected(const TitleEncoder& encodeTitle, const TitleEngine& engine,
                                Progress* progress) {
     // Deleting row i and appending its replacement leaves rows 0..i-1 in place and moves
     // the rest up by one, so at any moment the list is: the rows not yet visited, the
@@ -186,7 +188,7 @@ void FileList::RetitleSelected(const std::string& title, const TitleEngine& engi
         if (StopRequested(progress))
             return;
         const std::string path = FullPath(rows_[i]);
-        engine.WriteTitle(path, title);
+        engine.WriteTitle(path, encodeTitle);
         // The file is written: from here on its old row counts as deleted, even if reading
         // the new title fails.
         firstVisited = i;

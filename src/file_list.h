@@ -5,6 +5,7 @@
 #pragma once
 
 #include "progress.h"
+#include "title_engine.h"
 
 #include <cstddef>
 #include <functional>
@@ -14,12 +15,14 @@
 
 namespace titora {
 
-// The two calls the list makes into the title engine. Both throw a std::exception whose
-// what() is the message to show when the file cannot be read or written.
+// The two calls the list makes into the title engine: reading a page's title with the
+// encoding the page declares, and writing a title whose bytes `encodeTitle` makes for the
+// encoding declared by the page being written. Both throw a std::exception whose what() is
+// the message to show when the file cannot be read or written.
 // Example: TitleEngine engine = RealTitleEngine(); engine.ReadTitle("/srv/www/index.html");
 struct TitleEngine {
-    std::function<std::string(const std::string& path)> ReadTitle;
-    std::function<void(const std::string& path, const std::string& title)> WriteTitle;
+    std::function<PageTitle(const std::string& path)> ReadTitle;
+    std::function<void(const std::string& path, const TitleEncoder& encodeTitle)> WriteTitle;
 };
 
 // The engine of src/engine/title_engine.h, bound into the seam.
@@ -36,6 +39,9 @@ struct FileRow {
     // Whether the list shows this row selected. The view keeps the live selection; it
     // copies it here before a command that works on selected rows and back afterwards.
     bool selected = false;
+    // The encoding the page declared when the title was read ("" for none): the title's
+    // bytes are shown as text in it.
+    std::string declaredEncoding;
 };
 
 // Raised when a command needs a sub-item that a row does not have; the message names the
@@ -103,17 +109,18 @@ public:
     // failing file's name-only row, stay in the list.
     void AddFiles(const std::vector<std::string>& paths, const TitleEngine& engine);
 
-    // Writes `title` into the file of every selected row, visiting the rows from the last
-    // to the first, and replaces each such row by a fresh unselected one at the end of the
-    // list. The result is that of deleting each row and appending its replacement one at a
-    // time, computed in one linear pass: the untouched rows keep their order in front, the
-    // retitled rows follow in reverse of their former order. On a failure the rows handled
-    // so far are already at the end, the failing row and all rows above it are untouched
-    // (unless the failure was re-reading a written file: its old row is then gone and its
-    // name-only row stands last), and the error leaves this function. With `progress`, each
-    // selected row counts one step, and a stop request ends the work before the next
-    // selected row exactly as a failure to write that row would, without the error.
-    void RetitleSelected(const std::string& title, const TitleEngine& engine,
+    // Writes a title into the file of every selected row, its bytes made by `encodeTitle`
+    // for each page, visiting the rows from the last to the first, and replaces each such
+    // row by a fresh unselected one at the end of the list. The result is that of deleting
+    // each row and appending its replacement one at a time, computed in one linear pass:
+    // the untouched rows keep their order in front, the retitled rows follow in reverse of
+    // their former order. On a failure the rows handled so far are already at the end, the
+    // failing row and all rows above it are untouched (unless the failure was re-reading a
+    // written file: its old row is then gone and its name-only row stands last), and the
+    // error leaves this function. With `progress`, each selected row counts one step, and a
+    // stop request ends the work before the next selected row exactly as a failure to write
+    // that row would, without the error.
+    void RetitleSelected(const TitleEncoder& encodeTitle, const TitleEngine& engine,
                          Progress* progress = nullptr);
 
     // Deletes every selected row; no file is touched.

@@ -1,6 +1,7 @@
 #include "file_list_model.h"
 
 #include "finally.h"
+#include "title_text.h"
 
 #include <algorithm>
 #include <QItemSelectionModel>
@@ -9,7 +10,8 @@
 
 namespace {
 
-// Names and titles are bytes in the system's code page; only the screen needs them decoded.
+// Names and folders are bytes in the system's code page; only the screen needs them
+// decoded. A title is decoded in the encoding its page declares.
 QString Show(const std::string& bytes) {
     return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
@@ -39,7 +41,7 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const {
     case NameColumn:
         return Show(row.name);
     case TitleColumn:
-        return row.hasSubItems ? Show(row.title) : QString();
+        return row.hasSubItems ? titora::DecodeTitle(row.title, row.declaredEncoding) : QString();
     case FolderColumn:
         return row.hasSubItems ? Show(row.folder) : QString();
     default:
@@ -110,7 +112,8 @@ std::vector<std::string> TFileListModel::AddPages(const std::vector<std::string>
     return skipped;
 }
 
-void TFileListModel::RetitleSelected(QItemSelectionModel* selection, const std::string& title,
+void TFileListModel::RetitleSelected(QItemSelectionModel* selection,
+                                     const titora::TitleEncoder& encodeTitle,
                                      const titora::TitleEngine& engine, const TWorkRunner& run) {
     TakeSelection(selection);
     // The work rearranges a copy, so that the views can go on painting the rows as they
@@ -122,7 +125,9 @@ void TFileListModel::RetitleSelected(QItemSelectionModel* selection, const std::
         endResetModel();
         RestoreSelection(selection);
     });
-    run([&](titora::Progress& progress) { working.RetitleSelected(title, engine, &progress); });
+    run([&](titora::Progress& progress) {
+        working.RetitleSelected(encodeTitle, engine, &progress);
+    });
 }
 
 void TFileListModel::RemoveSelected(QItemSelectionModel* selection) {

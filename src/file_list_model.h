@@ -59,7 +59,7 @@ public:
                                       const TWorkRunner& run = RunHere);
     // Title It on the rows `selection` holds selected (see FileList::RetitleSelected). The
     // rows that keep their place keep their selection, on success and on failure alike.
-    void RetitleSelected(QItemSelectionModel* selection, const std::string& title,
+    void RetitleSelected(QItemSelectionModel* selection, const titora::TitleEncoder& encodeTitle,
                          const titora::TitleEngine& engine, const TWorkRunner& run = RunHere);
     void RemoveSelected(QItemSelectionModel* selection);
     void RemoveAll();

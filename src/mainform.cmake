@@ -24,7 +24,7 @@ target_include_directories(titora_command_line PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(titora_command_line PUBLIC titora_options)
 
 if(NOT TARGET titora_framework OR NOT TARGET titora_flathint OR NOT TARGET titora_about
-   OR NOT TARGET titora_resources)
+   OR NOT TARGET titora_resources OR NOT TARGET titora_title_text)
     return()
 endif()
 
@@ -42,8 +42,8 @@ add_library(titora_mainform STATIC
     ${CMAKE_CURRENT_LIST_DIR}/Unit3.h
     ${CMAKE_CURRENT_LIST_DIR}/Unit3.ui)
 target_include_directories(titora_mainform PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(titora_mainform PUBLIC titora_file_list titora_flathint titora_about
-    titora_resources titora_framework title_engine titora_options)
+target_link_libraries(titora_mainform PUBLIC titora_file_list titora_title_text titora_flathint
+    titora_about titora_resources titora_framework title_engine titora_options)
 
 add_executable(titora ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 target_link_libraries(titora PRIVATE titora_mainform titora_command_line titora_options)

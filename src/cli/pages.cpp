@@ -1,23 +1,42 @@
-// Titles travel as the bytes they are: the list prints a page's bytes and set writes
-// the bytes it was given. This file is the one place where a page's declared encoding
-// comes in once the engine reports it: reading fills ListedPage::encoding with the
-// label, and writing encodes the typed title for each page as the window does.
+// A page's title is listed as the bytes it is, and written as the window writes it: the
+// typed title, text in the locale's encoding, is encoded for each page in the encoding
+// that page declares.
 #include "pages.h"
 
 #include "title_engine.h"
+#include "title_text.h"
+
+#include <QString>
 
 namespace titora::cli {
+namespace {
+
+TitleEncoder EncoderFor(const std::string& title) {
+    return [typed = QString::fromLocal8Bit(title)](std::string_view declaredEncoding) {
+        return EncodeTitle(typed, declaredEncoding);
+    };
+}
+
+} // namespace
 
 ListedPage ReadListedPage(const std::string& path) {
-    return {ReadTitle(path), std::nullopt};
+    PageTitle page = ReadPageTitle(path);
+    ListedPage listed{page.title, page.title, std::nullopt};
+    if (page.declaredEncoding.empty())
+        return listed;
+    const QString writtenIn = TitleEncodingName(page.declaredEncoding);
+    if (!writtenIn.isEmpty() && writtenIn != QLatin1String("UTF-8"))
+        listed.text = DecodeTitle(page.title, page.declaredEncoding).toStdString();
+    listed.encoding = std::move(page.declaredEncoding);
+    return listed;
 }
 
 std::string PreviewPageTitle(const std::string& path, const std::string& title) {
-    return PreviewWriteTitle(path, title);
+    return PreviewWriteTitle(path, EncoderFor(title));
 }
 
 void WritePageTitle(const std::string& path, const std::string& title) {
-    WriteTitle(path, title);
+    WriteTitle(path, EncoderFor(title));
 }
 
 } // namespace titora::cli

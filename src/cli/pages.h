@@ -11,7 +11,12 @@ namespace titora::cli {
 struct ListedPage {
     // The title as the page holds it, bytes unchanged, "UnTitled" where it has none.
     std::string title;
-    // The label of the encoding the page declares for its text; none while unknown.
+    // The title as UTF-8 text, decoded from the encoding the page declares. Where the page
+    // declares UTF-8 or nothing it is `title` itself, whose bytes a JSON writer keeps even
+    // where they are not valid UTF-8.
+    std::string text;
+    // The label of the encoding the page declares, as the page writes it; none where it
+    // declares none.
     std::optional<std::string> encoding;
 };
 
@@ -22,7 +27,8 @@ ListedPage ReadListedPage(const std::string& path);
 // returns the title the page holds now. Throws the TitleEngineError a write would.
 std::string PreviewPageTitle(const std::string& path, const std::string& title);
 
-// Writes `title`, as typed, into the page at `path`. Throws TitleEngineError.
+// Writes `title`, text in the locale's encoding as typed, into the page at `path`, in the
+// encoding the page declares, as the window does. Throws TitleEngineError.
 void WritePageTitle(const std::string& path, const std::string& title);
 
 } // namespace titora::cli

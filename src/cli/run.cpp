@@ -79,7 +79,7 @@ void AppendJsonPage(std::string& out, const std::string& path, const ListedPage&
     out += "{\"path\":";
     AppendJsonString(out, path);
     out += ",\"title\":";
-    AppendJsonString(out, page.title);
+    AppendJsonString(out, page.text);
     out += ",\"encoding\":";
     if (page.encoding)
         AppendJsonString(out, *page.encoding);

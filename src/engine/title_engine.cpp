@@ -1,5 +1,6 @@
 #include "title_engine.h"
 
+#include "declared_encoding.h"
 #include "line_breaks.h"
 #include "page_file.h"
 #include "page_text.h"
@@ -22,14 +23,25 @@ template <typename Operation> auto WithinCapacity(Operation operation) {
     }
 }
 
-// Loads the page at `path` into `buffer` and puts `title` in place there, raising the
-// errors of a page that cannot take a title. Returns the page's title before the change.
-std::string RetitleLoaded(const std::string& path, const std::string& title, PageBuffer* buffer) {
-    PageBytes bytes = LoadPageFile(path, RoomInFrontFor(title), true);
-    std::string old = TitleOfPageBytes(bytes.view(), LeadBytes::ForSystem());
+// Room to keep in front of a page loaded before its title's bytes are known: a title
+// typed into the input box (255 characters at most) even when every character becomes a
+// character reference. A longer title still goes in, only with more bytes moved.
+constexpr std::size_t kTypedTitleRoom = 2048;
+
+// Loads the page at `path` with `front` bytes of room for the title and puts the title
+// that `encodeTitle` makes for the page's declared encoding in place in `buffer`,
+// raising the errors of a page that cannot take a title. With `old`, the page's title
+// before the change goes there.
+void RetitleLoaded(const std::string& path, const TitleEncoder& encodeTitle, std::size_t front,
+                   PageBuffer* buffer, std::string* old = nullptr) {
+    PageBytes bytes = LoadPageFile(path, front, true);
+    const std::string title = encodeTitle(DeclaredEncoding(bytes.view()));
+    if (old != nullptr) {
+        *old = TitleOfPageBytes(bytes.view(), LeadBytes::ForSystem());
+    }
     switch (RetitlePage(std::move(bytes), title, LeadBytes::ForSystem(), buffer)) {
     case RetitleStatus::kDone:
-        return old;
+        return;
     case RetitleStatus::kHoldsNul:
         // The text ends before the first NUL, so saving it would cut the file there: a
         // UTF-16 page or a binary file would be destroyed.
@@ -38,6 +50,10 @@ std::string RetitleLoaded(const std::string& path, const std::string& title, Pag
         break;
     }
     throw TitleEngineError("Cannot find the end of the title in " + path);
+}
+
+TitleEncoder Fixed(const std::string& title) {
+    return [&title](std::string_view) { return title; };
 }
 
 } // namespace
@@ -49,18 +65,35 @@ std::string ReadTitle(const std::string& path) {
     });
 }
 
+PageTitle ReadPageTitle(const std::string& path) {
+    return WithinCapacity([&] {
+        const PageBytes bytes = LoadPageFile(path);
+        return PageTitle{TitleOfPageBytes(bytes.view(), LeadBytes::ForSystem()),
+                         DeclaredEncoding(bytes.view())};
+    });
+}
+
 void WriteTitle(const std::string& path, const std::string& title) {
     WithinCapacity([&] {
         PageBuffer buffer;
-        RetitleLoaded(path, title, &buffer);
+        RetitleLoaded(path, Fixed(title), RoomInFrontFor(title), &buffer);
         SavePageFile(path, buffer.text(), !buffer.modified());
     });
 }
 
-std::string PreviewWriteTitle(const std::string& path, const std::string& title) {
+void WriteTitle(const std::string& path, const TitleEncoder& encodeTitle) {
+    WithinCapacity([&] {
+        PageBuffer buffer;
+        RetitleLoaded(path, encodeTitle, kTypedTitleRoom + kLargestInsertion, &buffer);
+        SavePageFile(path, buffer.text(), !buffer.modified());
+    });
+}
+
+std::string PreviewWriteTitle(const std::string& path, const TitleEncoder& encodeTitle) {
     return WithinCapacity([&] {
         PageBuffer buffer;
-        std::string old = RetitleLoaded(path, title, &buffer);
+        std::string old;
+        RetitleLoaded(path, encodeTitle, kTypedTitleRoom + kLargestInsertion, &buffer, &old);
         CheckPageFileSavable(path);
         return old;
     });

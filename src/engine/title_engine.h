@@ -5,8 +5,10 @@
 // between calls. Paths and titles are byte strings in the system's code page.
 #pragma once
 
+#include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace titora {
 
@@ -29,6 +31,26 @@ public:
 // read access) or "Text exceeds memo capacity".
 std::string ReadTitle(const std::string& path);
 
+// What ReadPageTitle finds in one loading of a page file: its title, exactly as
+// ReadTitle gives it, and the label of the encoding the page declares by a byte-order
+// mark or a <meta> near its start, as the page writes it ("" when it declares none).
+struct PageTitle {
+    std::string title;
+    std::string declaredEncoding;
+};
+
+// ReadTitle, and the encoding the page declares, from the same bytes: the declaration
+// is looked for in the first 1,024 bytes of what ReadTitle loads, with no second read.
+//
+//   ReadPageTitle("/srv/www/old.html")  // -> {"Caf\xE9", "iso-8859-1"}
+//
+// Throws TitleEngineError as ReadTitle does.
+PageTitle ReadPageTitle(const std::string& path);
+
+// Turns the label of the encoding a page declares ("" for none) into the bytes of the
+// title to write into that page.
+using TitleEncoder = std::function<std::string(std::string_view declaredEncoding)>;
+
 // Makes `title` the text of the title element of the page file at `path`, inserting
 // the element (and a head element around it) where the page has none, and saves the
 // file. Beside the title, only line breaks change: every one becomes CR LF. The save
@@ -42,17 +64,31 @@ std::string ReadTitle(const std::string& path);
 // "Stream write error" (disk full, file size limit).
 void WriteTitle(const std::string& path, const std::string& title);
 
-// Does everything WriteTitle(path, title) would do except write: loads the page, puts
-// the title in place in memory and checks that the file could be saved. Returns the
+// WriteTitle with the title's bytes made for the page at hand: `encodeTitle` is called
+// once, after loading, with the label of the encoding that the loaded bytes declare (as
+// ReadPageTitle gives it), and what it returns is written as the title. The bytes being
+// rewritten are the ones looked at: the page is read once.
+//
+//   WriteTitle("/srv/www/old.html", [](std::string_view declared) {
+//       return declared.empty() ? std::string("Caf\xC3\xA9") : std::string("Caf\xE9");
+//   });
+//
+// Throws TitleEngineError as WriteTitle does. An exception from `encodeTitle` leaves
+// the file untouched and passes on.
+void WriteTitle(const std::string& path, const TitleEncoder& encodeTitle);
+
+// Does everything WriteTitle(path, encodeTitle) would do except write: loads the page,
+// puts the title in place in memory and checks that the file could be saved. Returns the
 // title the page holds now, as ReadTitle gives it. The file is never changed, so a
 // trial run can say beforehand which pages a rewrite would refuse.
 //
-//   const std::string now = PreviewWriteTitle("/srv/www/index.html", "Our new shop");
+//   const std::string now = PreviewWriteTitle("/srv/www/index.html",
+//                                             [](std::string_view) { return "Our new shop"; });
 //
 // Throws TitleEngineError with the message WriteTitle would raise before writing:
 // "Cannot open file %s", "Text exceeds memo capacity", "Cannot find the end of the
 // title in %s", "Cannot write a title into %s: the file holds a NUL byte" or "Cannot
 // create file %s".
-std::string PreviewWriteTitle(const std::string& path, const std::string& title);
+std::string PreviewWriteTitle(const std::string& path, const TitleEncoder& encodeTitle);
 
 } // namespace titora

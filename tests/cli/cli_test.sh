@@ -47,6 +47,14 @@ check "json" '[
 {"path":"new\nline.htm","title":"\u001b[2J\u009b\u007fé","encoding":null}
 ]' "$out"
 check "json status" 0 "$status"
+# A page that declares its encoding: listed as text, written in that encoding.
+printf '<meta charset="ISO-8859-1"><title>Caf\xe9</title>' >declared.htm
+run list --json declared.htm
+check "json declared" '[
+{"path":"declared.htm","title":"Café","encoding":"ISO-8859-1"}
+]' "$out"
+run set -t 'Déjà €' declared.htm
+check "set declared" $'<meta charset="ISO-8859-1"><title>D\xe9j\xe0 &#8364;</title>' "$(<declared.htm)"
 run list --json missing.html
 check "json empty" "[]" "$out"
 

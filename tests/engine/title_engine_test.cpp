@@ -7,9 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <stdexcept>
+#include <string_view>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <vector>
 
 namespace titora {
 namespace {
@@ -34,7 +37,8 @@ protected:
         });
     }
     Outcome Preview(const std::string& path, const std::string& title) {
-        return test::Run([&] { return PreviewWriteTitle(path, title); });
+        return test::Run(
+            [&] { return PreviewWriteTitle(path, [&](std::string_view) { return title; }); });
     }
 };
 
@@ -99,6 +103,35 @@ TEST_F(TitleEngine, RefusalsLeaveTheFileUntouched) {
         EXPECT_EQ(Write(page, "t"), Failure(c.message));
         EXPECT_EQ(test::ReadBytes(page), c.bytes);
     }
+    EXPECT_EQ(folder.names(), std::set<std::string>{"page.html"});
+}
+
+TEST_F(TitleEngine, TitleBytesAreMadeForTheDeclarationBeingRewritten) {
+    test::WriteBytes(page, "<meta charset=\"iso-8859-1\">\n<title>Caf\xE9</title>");
+    const PageTitle read = ReadPageTitle(page);
+    EXPECT_EQ(read.title, "Caf\xE9");
+    EXPECT_EQ(read.declaredEncoding, "iso-8859-1");
+
+    // The page changed since it was read: the encoder is asked about the bytes rewritten.
+    test::WriteBytes(page, "<meta charset=Shift_JIS>\n<title>old</title>");
+    std::vector<std::string> asked;
+    const TitleEncoder encode = [&](std::string_view declared) {
+        asked.emplace_back(declared);
+        return "[" + std::string(declared) + "]";
+    };
+    WriteTitle(page, encode);
+    EXPECT_EQ(asked, std::vector<std::string>{"Shift_JIS"});
+    EXPECT_EQ(test::ReadBytes(page), "<meta charset=Shift_JIS>\r\n<title>[Shift_JIS]</title>");
+    // A title longer than the room kept for it goes in all the same.
+    WriteTitle(page, [](std::string_view) { return std::string(5000, 'x'); });
+    EXPECT_EQ(Read(page), Result(std::string(5000, 'x')));
+
+    // An encoder that fails leaves the page as it was.
+    test::WriteBytes(page, "<title>keep</title>");
+    EXPECT_THROW(
+        WriteTitle(page, [](std::string_view) -> std::string { throw std::logic_error(""); }),
+        std::logic_error);
+    EXPECT_EQ(test::ReadBytes(page), "<title>keep</title>");
     EXPECT_EQ(folder.names(), std::set<std::string>{"page.html"});
 }
 

@@ -18,8 +18,10 @@ using titora::TitleEngine;
 namespace {
 
 // Files live in a map; paths in `unreadable` / `unwritable` fail like the real engine does.
+// A page may declare an encoding; writing asks the encoder for that page's bytes.
 struct FakeDisk {
     std::map<std::string, std::string> titles;
+    std::map<std::string, std::string> declared;
     std::set<std::string> unreadable;
     std::set<std::string> unwritable;
     std::vector<std::string> calls;
@@ -29,16 +31,23 @@ struct FakeDisk {
                                calls.push_back("read " + path);
                                if (unreadable.count(path) || !titles.count(path))
                                    throw std::runtime_error("Cannot open file " + path);
-                               return titles[path];
+                               return titora::PageTitle{titles[path], declared[path]};
                            },
-                           [this](const std::string& path, const std::string& title) {
+                           [this](const std::string& path, const titora::TitleEncoder& encode) {
                                calls.push_back("write " + path);
                                if (unwritable.count(path) || !titles.count(path))
                                    throw std::runtime_error("Cannot create file " + path);
-                               titles[path] = title;
+                               titles[path] = encode(declared[path]);
                            }};
     }
 };
+
+// The typed `title`, marked with the encoding of the page it is made for.
+titora::TitleEncoder Typed(const std::string& title) {
+    return [title](std::string_view declared) {
+        return declared.empty() ? title : title + " in " + std::string(declared);
+    };
+}
 
 std::vector<std::string> Names(const FileList& list) {
     std::vector<std::string> names;
@@ -111,10 +120,10 @@ INSTANTIATE_TEST_SUITE_P(
                     SplitCase{"C:\\\x83", "C:\\", "\x83"}));
 
 TEST(FullPath, IsFolderThenNameAndFailsForARowWithoutSubItems) {
-    EXPECT_EQ(titora::FullPath(FileRow{"a.htm", "t", "/d/", true, false}), "/d/a.htm");
-    EXPECT_EQ(titora::FullPath(FileRow{"", "t", "/d/", true, false}), "/d/");
+    EXPECT_EQ(titora::FullPath(FileRow{"a.htm", "t", "/d/", true, false, ""}), "/d/a.htm");
+    EXPECT_EQ(titora::FullPath(FileRow{"", "t", "/d/", true, false, ""}), "/d/");
     try {
-        titora::FullPath(FileRow{"a.htm", "", "", false, false});
+        titora::FullPath(FileRow{"a.htm", "", "", false, false, ""});
         FAIL() << "no error";
     } catch (const std::runtime_error& e) {
         EXPECT_STREQ(e.what(), "List index out of bounds (1)");
@@ -124,13 +133,16 @@ TEST(FullPath, IsFolderThenNameAndFailsForARowWithoutSubItems) {
 TEST(AddFiles, ListsEachFileInOrderWithDuplicates) {
     FakeDisk disk;
     disk.titles = {{"/d/a.htm", "Alpha"}, {"/e/b.htm", ""}};
+    disk.declared["/e/b.htm"] = "Shift_JIS";
     FileList list;
     list.AddFiles({"/d/a.htm", "/e/b.htm", "/d/a.htm"}, disk.Engine());
     ASSERT_EQ(list.Count(), 3u);
     EXPECT_EQ(list.Row(0).name, "a.htm");
     EXPECT_EQ(list.Row(0).title, "Alpha");
     EXPECT_EQ(list.Row(0).folder, "/d/");
+    EXPECT_EQ(list.Row(0).declaredEncoding, "");
     EXPECT_EQ(list.Row(1).title, "");
+    EXPECT_EQ(list.Row(1).declaredEncoding, "Shift_JIS");
     EXPECT_TRUE(list.Row(1).hasSubItems);
     EXPECT_EQ(list.Row(2).folder + list.Row(2).name, "/d/a.htm");
     EXPECT_FALSE(list.Row(0).selected);
@@ -157,13 +169,17 @@ TEST(AddFiles, AFailedReadKeepsTheNameOnlyRowAndStops) {
 TEST(RetitleSelected, MovesTheRetitledRowsToTheEndInReverseOrder) {
     FakeDisk disk;
     FileList list = FiveRows(disk, "BD");
-    list.RetitleSelected("New", disk.Engine());
+    disk.declared["/d/B"] = "latin1"; // since the list read it: the write asks the page
+    list.RetitleSelected(Typed("New"), disk.Engine());
     EXPECT_EQ(Names(list), (std::vector<std::string>{"A", "C", "E", "D", "B"}));
     EXPECT_EQ(disk.calls,
               (std::vector<std::string>{"write /d/D", "read /d/D", "write /d/B", "read /d/B"}));
     for (const FileRow& row : list.Rows()) {
         EXPECT_FALSE(row.selected) << row.name;
-        EXPECT_EQ(row.title, row.name == "B" || row.name == "D" ? "New" : "old") << row.name;
+        EXPECT_EQ(row.title, row.name == "B"   ? "New in latin1"
+                             : row.name == "D" ? "New"
+                                               : "old")
+            << row.name;
     }
 }
 
@@ -175,7 +191,7 @@ TEST(RetitleSelected, WritesTheSameFileOnceForEachOfItsSelectedRows) {
     list.SetSelected(0, true);
     list.SetSelected(1, true);
     disk.calls.clear();
-    list.RetitleSelected(" ", disk.Engine());
+    list.RetitleSelected(Typed(" "), disk.Engine());
     EXPECT_EQ(disk.calls.size(), 4u);
     EXPECT_EQ(list.Row(0).title, " ");
     EXPECT_EQ(list.Row(1).title, " ");
@@ -207,13 +223,13 @@ TEST_P(RetitleFailure, LeavesThePartialResultOfTheStepByStepRoad) {
         for (const FileRow& row : list.Rows()) {
             FileRow copy = row;
             if (row.name == who)
-                copy = FileRow{row.name, "", "", false, row.selected};
+                copy = FileRow{row.name, "", "", false, row.selected, ""};
             rebuilt.Append({copy});
         }
         list = rebuilt;
     }
     try {
-        list.RetitleSelected("New", disk.Engine());
+        list.RetitleSelected(Typed("New"), disk.Engine());
         FAIL() << "no error";
     } catch (const std::runtime_error& e) {
         EXPECT_STREQ(e.what(), c.message);
@@ -257,11 +273,11 @@ void StepByStep(std::vector<FileRow>& rows, const std::string& title, const Titl
         if (!rows[i].selected)
             continue;
         const std::string path = titora::FullPath(rows[i]);
-        engine.WriteTitle(path, title);
+        engine.WriteTitle(path, Typed(title));
         rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(i));
         const PathParts parts = titora::SplitPath(path);
-        rows.push_back(FileRow{parts.name, "", "", false, false});
-        rows.back().title = engine.ReadTitle(path);
+        rows.push_back(FileRow{parts.name, "", "", false, false, ""});
+        rows.back().title = engine.ReadTitle(path).title;
         rows.back().folder = parts.folder;
         rows.back().hasSubItems = true;
     }
@@ -278,7 +294,7 @@ TEST(RetitleSelected, AgreesWithTheStepByStepRoadOnRandomLists) {
             disk.titles["/d/" + name] = "old";
             const bool noFolder = random() % 10 == 0;
             rows.push_back(FileRow{name, noFolder ? "" : "old", noFolder ? "" : "/d/", !noFolder,
-                                   random() % 2 == 0});
+                                   random() % 2 == 0, ""});
         }
         const std::string victim = "/d/" + std::to_string(random() % 10);
         if (random() % 2)
@@ -291,7 +307,7 @@ TEST(RetitleSelected, AgreesWithTheStepByStepRoadOnRandomLists) {
         list.Append(std::vector<FileRow>(rows));
         std::string error, referenceError;
         try {
-            list.RetitleSelected("T", disk.Engine());
+            list.RetitleSelected(Typed("T"), disk.Engine());
         } catch (const std::runtime_error& e) {
             error = e.what();
         }
@@ -344,12 +360,12 @@ TEST(Progress, AStopEndsTheCommandAfterTheFileInHand) {
 
     titora::Progress retitle;
     engine.WriteTitle = [&, write = engine.WriteTitle](const std::string& path,
-                                                       const std::string& title) {
+                                                       const titora::TitleEncoder& encode) {
         if (path == "/d/D")
             retitle.RequestStop();
-        write(path, title);
+        write(path, encode);
     };
-    list.RetitleSelected("New", engine, &retitle);
+    list.RetitleSelected(Typed("New"), engine, &retitle);
     EXPECT_EQ(Names(list), (std::vector<std::string>{"A", "B", "C", "E", "D"}));
     EXPECT_EQ(retitle.Done(), 2u);
     EXPECT_EQ(retitle.Total(), 5u);

@@ -4,6 +4,7 @@
 
 #include "file_list_model.h"
 #include "framework/application.h"
+#include "framework/flatbutton.h"
 #include "Unit3.h"
 
 #include <functional>
@@ -12,7 +13,10 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QStringList>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -42,6 +46,20 @@ template <class T> void OnModal(std::function<void(T*)> action) {
             action(dialog);
     });
     timer->start(10);
+}
+
+// Runs Add Files and chooses `names` in `folder` in the real open dialog, by typing them.
+inline void ChooseInAddFiles(TForm1& form, const QString& folder, const QStringList& names) {
+    OnModal<QFileDialog>([folder, names](QFileDialog* dialog) {
+        dialog->setDirectory(folder);
+        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QStringList quoted;
+        for (const QString& name : names)
+            quoted << '"' + name + '"';
+        edit->setText(names.size() == 1 ? names.first() : quoted.join(' '));
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    QTest::mouseClick(form.SpeedButton1, Qt::LeftButton);
 }
 
 // A page file holding `title` as its title element.

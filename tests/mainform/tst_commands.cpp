@@ -95,29 +95,20 @@ void TestCommands::WatchEngine() {
             QThread::currentThread() == form_->thread() ? Qt::DirectConnection
                                                         : Qt::BlockingQueuedConnection);
     };
-    form_->Engine =
-        titora::TitleEngine{[real, observe](const std::string& path) {
-                                observe();
-                                return real.ReadTitle(path);
-                            },
-                            [real, observe](const std::string& p, const std::string& t) {
-                                observe();
-                                real.WriteTitle(p, t);
-                            }};
+    form_->Engine = titora::TitleEngine{
+        [real, observe](const std::string& path) {
+            observe();
+            return real.ReadTitle(path);
+        },
+        [real, observe](const std::string& p, const titora::TitleEncoder& encode) {
+            observe();
+            real.WriteTitle(p, encode);
+        }};
 }
 
 // Chooses `names` (in the temporary folder) in the real open dialog, by typing them.
 void TestCommands::AddFiles(const QStringList& names) {
-    OnModal<QFileDialog>([this, names](QFileDialog* dialog) {
-        dialog->setDirectory(dir_.path());
-        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        QStringList quoted;
-        for (const QString& name : names)
-            quoted << '"' + name + '"';
-        edit->setText(names.size() == 1 ? names.first() : quoted.join(' '));
-        QTest::keyClick(edit, Qt::Key_Return);
-    });
-    QTest::mouseClick(form_->SpeedButton1, Qt::LeftButton);
+    ChooseInAddFiles(*form_, dir_.path(), names);
 }
 
 void TestCommands::SelectRows(const QList<int>& rows) {

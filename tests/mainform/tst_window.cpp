@@ -70,8 +70,10 @@ void TestWindow::AddRows(int count) {
     for (int i = 0; i < count; ++i)
         paths.push_back("/pages/" + std::to_string(i) + ".html");
     form_->Files()->AddFiles(
-        paths, titora::TitleEngine{[](const std::string&) { return std::string("T"); },
-                                   [](const std::string&, const std::string&) {}});
+        paths, titora::TitleEngine{[](const std::string&) {
+                                       return titora::PageTitle{"T", ""};
+                                   },
+                                   [](const std::string&, const titora::TitleEncoder&) {}});
 }
 
 void TestWindow::windowProperties() {

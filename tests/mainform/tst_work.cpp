@@ -89,14 +89,15 @@ void TestWork::HoldEngineAt(int call) {
         held_ = true;
         gate_.acquire();
     };
-    form_->Engine = titora::TitleEngine{[real, count](const std::string& path) {
-                                            count();
-                                            return real.ReadTitle(path);
-                                        },
-                                        [real, count](const std::string& p, const std::string& t) {
-                                            count();
-                                            real.WriteTitle(p, t);
-                                        }};
+    form_->Engine =
+        titora::TitleEngine{[real, count](const std::string& path) {
+                                count();
+                                return real.ReadTitle(path);
+                            },
+                            [real, count](const std::string& p, const titora::TitleEncoder& t) {
+                                count();
+                                real.WriteTitle(p, t);
+                            }};
 }
 
 void TestWork::WhileHeld(std::function<void()> action) {
