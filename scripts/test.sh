@@ -15,14 +15,7 @@ cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTITORA_WER
 cmake --build build-test -j "$jobs"
 # Each ctest run's tally is kept for the summary line at the end.
 log=$(mktemp)
-wine_prefix=
-cleanup() {
-    rm -f "$log"
-    if [[ -n $wine_prefix ]]; then
-        WINEPREFIX=$wine_prefix /usr/lib/wine/wineserver64 -k || true
-    fi
-}
-trap cleanup EXIT
+trap 'rm -f "$log"' EXIT
 run_ctest() {
     ctest --test-dir "$1" --output-on-failure -j "$jobs" | tee -a "$log"
 }
@@ -38,23 +31,7 @@ echo "== Engine tests for Windows, under wine"
 cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTITORA_WERROR=ON -DTITORA_ENGINE_ONLY=ON -DTITORA_BENCH=OFF
 cmake --build build-win -j "$jobs"
-# Headless, in a wine prefix of the build's own. Root runs without its override of file
-# permissions, so that a read-only file is read-only to wine as well. One wine server
-# serves the whole run, started before ctest and ended after it: a server started by
-# the first test would hold ctest's output pipe open and the run would hang.
-unset DISPLAY WAYLAND_DISPLAY
-export WINEPREFIX="$PWD/build-win/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-unprivileged=()
-if ((EUID == 0)); then
-    unprivileged=(setpriv --bounding-set=-dac_override,-dac_read_search)
-fi
-mkdir -p "$WINEPREFIX"
-wine_prefix=$WINEPREFIX
-"${unprivileged[@]}" /usr/lib/wine/wineserver64 -p
-"${unprivileged[@]}" /usr/lib/wine/wine64 wineboot --init >build-win/wineboot.log 2>&1
-"${unprivileged[@]}" ctest --test-dir build-win --output-on-failure -j "$jobs" | tee -a "$log"
-/usr/lib/wine/wineserver64 -k
-wine_prefix=
+bash scripts/wine-ctest.sh build-win -j "$jobs" | tee -a "$log"
 
 echo "== Engine fuzzer, 30 seconds"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

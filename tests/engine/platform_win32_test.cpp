@@ -36,22 +36,16 @@ Outcome WriteNew(const std::string& path) {
     });
 }
 
-// The access list of the file at `path` in the security descriptor string format.
+// The access list of the file at `path`, as the bytes of a security descriptor.
 std::string AccessListOf(const std::string& path) {
     DWORD needed = 0;
     ::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
     std::string descriptor(needed, '\0');
-    char* text = nullptr;
-    if (needed == 0 ||
-        !::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), needed,
-                            &needed) ||
-        !::ConvertSecurityDescriptorToStringSecurityDescriptorA(
-            descriptor.data(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+    if (!::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), needed,
+                            &needed)) {
         return "none";
     }
-    const std::string result = text;
-    ::LocalFree(text);
-    return result;
+    return descriptor;
 }
 
 class Win32Page : public testing::Test {
@@ -126,27 +120,19 @@ TEST_F(Win32Page, ReplacedPageKeepsItsAttributesAndAccessList) {
 
 TEST_F(Win32Page, ReplacedPageKeepsItsAlternateStreams) {
     test::WriteBytes(page, kOldBytes);
+    bool written = true;
     try {
         test::WriteBytes(page + ":meta", "kept");
     } catch (const std::runtime_error&) {
+        written = false;
     }
-    if (folder.names() != std::set<std::string>{"page.html"} ||
-        test::ReadBytes(page) != kOldBytes) {
-        // Wine, for one, makes a file of its own named "page.html:meta".
+    // Wine, for one, makes a file of its own named "page.html:meta".
+    if (!written || folder.names() != std::set<std::string>{"page.html"}) {
         GTEST_SKIP() << "this file system keeps no alternate data streams";
     }
     EXPECT_EQ(WriteNew(page), Result("written"));
     EXPECT_EQ(test::ReadBytes(page), kNewBytes);
     EXPECT_EQ(test::ReadBytes(page + ":meta"), "kept");
-}
-
-TEST_F(Win32Page, HardLinkedPageIsRewrittenInPlace) {
-    test::WriteBytes(page, kOldBytes);
-    const std::string other = folder / "other.html";
-    ASSERT_TRUE(::CreateHardLinkA(other.c_str(), page.c_str(), nullptr));
-    EXPECT_EQ(WriteNew(page), Result("written"));
-    EXPECT_EQ(test::ReadBytes(other), kNewBytes);
-    EXPECT_EQ(folder.names(), (std::set<std::string>{"page.html", "other.html"}));
 }
 
 // Fails each counted platform call of a save in turn, on the replacing and on the
@@ -173,6 +159,8 @@ TEST_F(Win32Page, FailureAtAnyStepLeavesOldOrNewBytes) {
             EXPECT_EQ(folder.names(), names) << "call " << n;
             if (calls < n) {
                 EXPECT_EQ(outcome, Result("written"));
+                // A hard-linked page is rewritten in place: every name sees the new text.
+                EXPECT_EQ(test::ReadBytes(folder / *names.begin()), kNewBytes);
                 break;
             }
         }
