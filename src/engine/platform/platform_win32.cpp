@@ -2,7 +2,8 @@
 // call by name is the ANSI ("A") form of its Win32 function, as the program has always
 // made them. Windows keeps more about a file than its bytes (attributes, a security
 // descriptor, alternate data streams): ReplaceFileA carries all of it over to the new
-// file when a page is replaced.
+// file when a page is replaced, and the attributes and the access list are put on the
+// new file before its first byte as well.
 #include "platform/platform.h"
 
 #include <windows.h>
