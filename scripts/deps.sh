@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     libjpeg62-turbo-dev
-    libgtest-dev libbenchmark-dev
+    libgtest-dev googletest libbenchmark-dev
     clang libclang-rt-14-dev
     fonts-wine fonts-liberation fonts-dejavu-core
     locales
@@ -16,17 +16,30 @@ packages=(
     # Checking the window on a real accessibility bus.
     xvfb dbus at-spi2-core python3-pyatspi
 )
+# The engine built for Windows and tested under wine. Their recommendations (sound,
+# video and printing libraries for wine) are not needed by a console test.
+packages_without_recommends=(
+    g++-mingw-w64-x86-64-posix wine64
+)
 
-missing=()
-for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-        missing+=("$p")
-    fi
-done
+missing() {
+    for p in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+            echo "$p"
+        fi
+    done
+}
 
-if ((${#missing[@]})); then
-    echo "Installing: ${missing[*]}"
+mapfile -t missing_packages < <(missing "${packages[@]}")
+mapfile -t missing_lean < <(missing "${packages_without_recommends[@]}")
+if ((${#missing_packages[@]} + ${#missing_lean[@]})); then
+    echo "Installing: ${missing_packages[*]} ${missing_lean[*]}"
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
-    apt-get install -y -qq "${missing[@]}"
+    if ((${#missing_packages[@]})); then
+        apt-get install -y -qq "${missing_packages[@]}"
+    fi
+    if ((${#missing_lean[@]})); then
+        apt-get install -y -qq --no-install-recommends "${missing_lean[@]}"
+    fi
 fi

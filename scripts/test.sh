@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with warnings as errors and runs every test:
 # the unit and GUI tests (headless), the engine tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and the engine fuzzer for 30 seconds.
+# UndefinedBehaviorSanitizer, the engine tests built for Windows and run under wine, and
+# the engine fuzzer for 30 seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -26,6 +27,12 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTITORA_WERROR=ON \
 cmake --build build-asan -j "$jobs"
 run_ctest build-asan
 
+echo "== Engine tests for Windows, under wine"
+cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTITORA_WERROR=ON -DTITORA_ENGINE_ONLY=ON -DTITORA_BENCH=OFF
+cmake --build build-win -j "$jobs"
+bash scripts/wine-ctest.sh build-win -j "$jobs" | tee -a "$log"
+
 echo "== Engine fuzzer, 30 seconds"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTITORA_WERROR=ON -DTITORA_ENGINE_ONLY=ON -DTITORA_FUZZ=ON -DTITORA_BENCH=OFF -DBUILD_TESTING=OFF
@@ -33,7 +40,7 @@ cmake --build build-fuzz -j "$jobs" --target fuzz_title_engine
 bash fuzz/run.sh build-fuzz/fuzz/fuzz_title_engine 30
 
 # ctest stops the script at the first failing run (set -e), so reaching this line means
-# every test passed: the sum of both ctest runs, plus the fuzzer.
+# every test passed: the sum of the ctest runs, plus the fuzzer.
 passed=$(awk '/tests passed, 0 tests failed out of/ { n += $NF } END { print n + 0 }' "$log")
 echo
 echo "titora: $((passed + 1)) passed, 0 failed"

@@ -178,6 +178,10 @@ LeadBytes LeadBytes::ForCodePage(unsigned codePage) {
 }
 
 LeadBytes LeadBytes::ForSystem() {
+    LeadBytes lead;
+    if (platform::SystemLeadBytes(&lead.bytes_)) {
+        return lead;
+    }
     return ForCodePage(platform::SystemCodePage());
 }
 

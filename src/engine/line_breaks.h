@@ -22,7 +22,8 @@ public:
     // 949 (Korean) and 950 (Big5) have some; every other code page, UTF-8 included,
     // has none.
     static LeadBytes ForCodePage(unsigned codePage);
-    // The lead bytes of the system's code page (the locale's character set on POSIX).
+    // The lead bytes of the system's code page: as Windows tells them, or on POSIX those of
+    // the locale's character set.
     static LeadBytes ForSystem();
 
     bool any() const { return bytes_.any(); }

@@ -9,8 +9,10 @@
 #include <optional>
 #include <random>
 #include <string>
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace titora {
 namespace {
@@ -79,6 +81,8 @@ TEST(LeadBytes, RangesOfTheDoubleByteCodePages) {
     }
 }
 
+// On Windows the code page is the system's own: platform_win32_test.cpp.
+#ifndef _WIN32
 // Sets environment variables for the life of the object and puts the old values back.
 class Environment {
 public:
@@ -160,6 +164,7 @@ TEST(LeadBytes, SystemCodePageFollowsTheEnvironment) {
     }
     EXPECT_EQ(codePage, 932u);
 }
+#endif
 
 // The plain byte-by-byte reading of the table, to hold the fast scan against.
 std::string Reference(const std::string& in, const LeadBytes& lead) {

@@ -9,6 +9,7 @@
 // its promises, and the engine never relies on their result.
 #pragma once
 
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -90,6 +91,11 @@ void Remove(const std::string& path);
 // locale that the environment (LC_ALL, LC_CTYPE, LANG) names, whatever locale the
 // program itself has set.
 unsigned SystemCodePage();
+
+// The lead bytes of the system's code page as the system itself knows them: a set bit
+// marks a byte that starts a double-byte character. False where the system keeps no
+// such table (POSIX): the lead bytes then follow from SystemCodePage().
+bool SystemLeadBytes(std::bitset<256>* lead);
 
 // Test hook: the n-th counted call from now on fails; 0 turns failing off.
 void FailNthCall(unsigned long n);

@@ -326,6 +326,10 @@ unsigned SystemCodePage() {
     return codePage;
 }
 
+bool SystemLeadBytes(std::bitset<256>*) {
+    return false;
+}
+
 void FailNthCall(unsigned long n) {
     failAt = n;
     calls = 0;
