@@ -2,7 +2,7 @@
 # Makes the Debian package from a finished build and checks it as a user of the
 # package would meet it: what it holds, that its programs are stripped and its
 # dependencies computed, that the desktop entry and the AppStream description pass
-# their validators, and that titora-cli runs from a root it was unpacked into.
+# their validators, and that both programs run from a root they were unpacked into.
 # Usage: package_test.sh BUILD_DIR VERSION
 set -euo pipefail
 build=$1
@@ -55,6 +55,9 @@ zcat "$root/usr/share/doc/titora/changelog.gz" | head -1 | grep -q "^titora ($ve
 desktop-file-validate "$root/usr/share/applications/titora.desktop"
 appstreamcli validate --no-net "$root/usr/share/metainfo/org.example.titora.metainfo.xml"
 appstreamcli validate-tree --no-net "$root"
-[[ $("$root/usr/bin/titora-cli" --version) == "titora-cli $version" ]] ||
-    { echo "titora-cli --version from the package is wrong"; exit 1; }
+for program in titora titora-cli; do
+    # Without a display: --version answers before any window is made.
+    [[ $(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/$program" --version) == "$program $version" ]] ||
+        { echo "$program --version from the package is wrong"; exit 1; }
+done
 echo "package: titora_${version}_amd64.deb checked"
