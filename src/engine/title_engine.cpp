@@ -1,7 +1,10 @@
 #include "title_engine.h"
 
+#include "careful_save.h"
+#include "journal.h"
 #include "line_breaks.h"
 #include "page_file.h"
+#include "page_head.h"
 #include "page_text.h"
 
 #include <new>
@@ -21,20 +24,36 @@ template <typename Operation> auto WithinCapacity(Operation operation) {
     }
 }
 
+// The start of the page at `path` up to its title, after a save of it cut short has
+// been finished.
+PageHead ReadHeadOf(const std::string& path) {
+    const PageFile page(path, PageFile::Purpose::kReading);
+    RecoverInterruptedSave(page);
+    return ReadPageHead(page, LeadBytes::ForSystem());
+}
+
 } // namespace
 
 std::string ReadTitle(const std::string& path) {
-    return WithinCapacity([&] {
-        const PageBytes bytes = LoadPageFile(path);
-        return TitleOfPageBytes(bytes.view(), LeadBytes::ForSystem());
-    });
+    return WithinCapacity([&] { return ReadHeadOf(path).title; });
 }
 
 void WriteTitle(const std::string& path, const std::string& title) {
     WithinCapacity([&] {
+        const PageFile page(path, PageFile::Purpose::kWriting);
+        RecoverInterruptedSave(page);
+        const unsigned codePage = platform::SystemCodePage();
+        const LeadBytes lead = LeadBytes::ForCodePage(codePage);
+        // A page rewritten in place keeps its bytes as loaded for the save's journal;
+        // otherwise the page buffer takes them over and normalises them where they are.
+        const bool inPlace = page.writable() && RewritesInPlace(page);
+        PageBytes bytes = ReadPage(page, inPlace ? 0 : RoomInFrontFor(title), !inPlace);
         PageBuffer buffer;
-        switch (RetitlePage(LoadPageFile(path, RoomInFrontFor(title), true), title,
-                            LeadBytes::ForSystem(), &buffer)) {
+        const RetitleStatus status =
+            inPlace
+                ? Retitle(buffer.load(bytes.view(), lead, RoomInFrontFor(title)), title, &buffer)
+                : RetitlePage(std::move(bytes), title, lead, &buffer);
+        switch (status) {
         case RetitleStatus::kDone:
             break;
         case RetitleStatus::kHoldsNul:
@@ -45,8 +64,18 @@ void WriteTitle(const std::string& path, const std::string& title) {
         case RetitleStatus::kNoEndOfTitle:
             throw TitleEngineError("Cannot find the end of the title in " + path);
         }
-        SavePageFile(path, buffer.text(), !buffer.modified());
+        SaveRequest request;
+        request.text = buffer.text();
+        request.unchanged = !buffer.modified();
+        request.title = title;
+        request.codePage = codePage;
+        request.old = inPlace ? &bytes : nullptr;
+        SavePage(page, request);
     });
+}
+
+RecoveryReport RecoverInterruptedSaves() {
+    return RecoverAllJournals();
 }
 
 } // namespace titora

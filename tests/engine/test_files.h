@@ -5,6 +5,7 @@
 
 #include "title_engine.h"
 
+#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <functional>
@@ -112,6 +113,60 @@ inline struct stat StatOf(const std::string& path) {
     return st;
 }
 
+// The state folders of a test process, where journals go: one for the process and one
+// for the unprivileged children it runs, made at start-up and removed at exit, so that
+// no test touches the user's own.
+class StateHomes {
+public:
+    StateHomes() {
+        char name[] = "/tmp/titora-state-XXXXXX";
+        if (::mkdtemp(name) == nullptr) {
+            throw std::runtime_error("mkdtemp failed");
+        }
+        root_ = name;
+        ::chmod(root_.c_str(), 0755);
+        ::mkdir(own().c_str(), 0700);
+        ::mkdir(unprivileged().c_str(), 0700);
+        if (IsRoot() && ::chown(unprivileged().c_str(), kNobody, kNogroup) != 0) {
+            throw std::runtime_error("chown failed");
+        }
+        ::setenv("XDG_STATE_HOME", own().c_str(), 1);
+    }
+    ~StateHomes() {
+        if (::getpid() == owner_) {
+            ScratchFolder::RemoveTree(root_);
+        }
+    }
+    StateHomes(const StateHomes&) = delete;
+    StateHomes& operator=(const StateHomes&) = delete;
+
+    std::string own() const { return root_ + "/own"; }
+    std::string unprivileged() const { return root_ + "/nobody"; }
+    // The folders that hold the journals.
+    std::string journals() const { return own() + "/titora"; }
+    std::string unprivilegedJournals() const { return unprivileged() + "/titora"; }
+
+private:
+    std::string root_;
+    pid_t owner_ = ::getpid();
+};
+
+inline StateHomes stateHomes;
+
+// Drops root's rights in a child: user and group 65534 without supplementary groups, as
+// "setpriv --reuid=65534 --regid=65534 --clear-groups" would do, with a state folder of
+// its own. Ends the child on failure.
+inline void BecomeUnprivileged() {
+    if (!IsRoot()) {
+        return;
+    }
+    if (::setgroups(0, nullptr) != 0 || ::setresgid(kNogroup, kNogroup, kNogroup) != 0 ||
+        ::setresuid(kNobody, kNobody, kNobody) != 0) {
+        ::_exit(3);
+    }
+    ::setenv("XDG_STATE_HOME", stateHomes.unprivileged().c_str(), 1);
+}
+
 // What an engine call ended with: its result, or the message of its error.
 struct Outcome {
     bool failed = false;
@@ -144,8 +199,7 @@ inline std::ostream& operator<<(std::ostream& out, const Outcome& o) {
 
 // Runs `call` in a child process and brings back its outcome. With `prepare` the
 // child first runs it (setting limits, say). With `unprivileged` a root child first
-// becomes user and group 65534 without supplementary groups, as
-// "setpriv --reuid=65534 --regid=65534 --clear-groups" would do.
+// becomes user and group 65534 (BecomeUnprivileged).
 inline Outcome RunInChild(const std::function<std::string()>& call, bool unprivileged,
                           const std::function<void()>& prepare = {}) {
     int pipeFds[2];
@@ -155,10 +209,8 @@ inline Outcome RunInChild(const std::function<std::string()>& call, bool unprivi
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::close(pipeFds[0]);
-        if (unprivileged && IsRoot() &&
-            (::setgroups(0, nullptr) != 0 || ::setresgid(kNogroup, kNogroup, kNogroup) != 0 ||
-             ::setresuid(kNobody, kNobody, kNobody) != 0)) {
-            ::_exit(3);
+        if (unprivileged) {
+            BecomeUnprivileged();
         }
         if (prepare) {
             prepare();

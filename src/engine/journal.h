@@ -1,0 +1,82 @@
+// The journal of a page rewritten in place, so that a save cut short by a crash leaves
+// the page with its old bytes or its new ones, never a mix.
+//
+// A journal is written and flushed into the user's state folder before the page is
+// touched, and removed once the page is flushed. It names the page (its identity, its
+// folder's path and its name there) and holds its old bytes, with the title and the code
+// page the save put the title in with: from those the new bytes are rebuilt. That is all
+// it takes to tell the old bytes, the new ones and a save cut short apart, and to put
+// the old bytes back. Its writer holds a lock on it while it lives, so that a journal
+// still in use is never taken for one left behind.
+#pragma once
+
+#include "page_file.h"
+#include "platform/platform.h"
+#include "title_engine.h"
+
+#include <string>
+#include <string_view>
+
+namespace titora {
+
+class SaveJournal {
+public:
+    // Writes and flushes the journal of rewriting `page`, whose bytes are `old`, with
+    // `title` put in with code page `codePage`. Throws TitleEngineError "Cannot create
+    // file %s" when no journal can be made (no state folder, or a journal of this page
+    // exists: another save of it is under way or waits to be finished), "Stream write
+    // error" when it cannot be written whole; nothing of it is left then.
+    SaveJournal(const PageFile& page, std::string_view old, std::string_view title,
+                unsigned codePage);
+
+    // Removes the journal, once the page is flushed with its new or its old bytes. One
+    // that cannot be removed is found by the next call on the page, which finds the
+    // page whole and removes it then.
+    void remove();
+
+private:
+    platform::Folder state_;
+    std::string name_;
+    platform::File file_;
+};
+
+// What a journal records.
+struct JournalRecord {
+    platform::FileId page;
+    unsigned codePage = 0;
+    std::string folder; // the path of the page's folder
+    std::string name;   // the page's name in it
+    std::string title;
+    std::string_view old; // the page's old bytes, within the journal's bytes
+};
+
+// The journal's bytes before and after the old bytes.
+std::string JournalHead(const JournalRecord& record);
+std::string_view JournalTail();
+
+// Reads a journal's bytes; false for anything else, a journal cut short included.
+bool ParseJournal(std::string_view bytes, JournalRecord* record);
+
+// The name of the journal of the file `page` in the state folder.
+std::string JournalName(const platform::FileId& page);
+
+// Where a page stands against the save a journal records.
+enum class PageState {
+    kOld,     // its old bytes
+    kNew,     // its new bytes, whole
+    kBetween, // each byte old or new, the length between theirs: a save cut short
+    kForeign, // changed by someone else
+};
+PageState ComparePage(std::string_view page, std::string_view old, std::string_view next);
+
+// Finishes an interrupted in-place save of `page`, if a journal of it waits and no
+// living save holds it: the page gets its old bytes back, or keeps its new bytes where
+// it holds them whole, and the journal goes. A page changed by someone else since is
+// left as it is and its journal kept aside. Throws std::bad_alloc only.
+void RecoverInterruptedSave(const PageFile& page);
+
+// Does the same for every journal in the state folder: the start-up step behind
+// RecoverInterruptedSaves. Never throws.
+RecoveryReport RecoverAllJournals();
+
+} // namespace titora

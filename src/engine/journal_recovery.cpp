@@ -1,0 +1,185 @@
+// Finishing saves that a crash cut short, from their journals.
+#include "journal.h"
+
+#include "line_breaks.h"
+#include "page_text.h"
+#include "title_engine.h"
+
+#include <algorithm>
+#include <new>
+#include <vector>
+
+namespace titora {
+namespace {
+
+constexpr std::string_view kJournalEnding = ".journal";
+
+enum class Recovery {
+    kGone,     // nothing waits any more
+    kRestored, // the page holds its old or its new bytes, and the journal is gone
+    kWaiting,  // a living save holds it, or the page cannot be reached now
+    kKept,     // the page was changed by someone else; the journal is kept aside
+};
+
+// Moves the journal `name` aside, out of the way of the page's later saves, where a
+// person can still find it.
+void KeepAside(const platform::Folder& state, const std::string& name) {
+    const std::string stem = name.substr(0, name.size() - kJournalEnding.size());
+    for (int n = 1; n < 100; ++n) {
+        if (platform::RenameInFolder(state, name, stem + "." + std::to_string(n) + ".kept")) {
+            return;
+        }
+    }
+}
+
+bool Restore(const platform::File& page, std::string_view old) {
+    return platform::WriteAt(page, 0, old.data(), old.size()) &&
+           platform::Truncate(page, old.size()) && platform::Flush(page);
+}
+
+// Applies the journal `name` in `state`. `known` is the page when the caller holds it.
+Recovery Recover(const platform::Folder& state, const std::string& name, const PageFile* known) {
+    const platform::File journal =
+        platform::OpenInFolder(state, name, platform::Access::kReadWrite);
+    if (!journal.isOpen()) {
+        return Recovery::kGone;
+    }
+    if (!platform::TryLock(journal)) {
+        return Recovery::kWaiting; // its save still runs
+    }
+    // The lock is on the file that was opened: the name must still lead to it.
+    platform::FileInfo held;
+    platform::FileInfo named;
+    if (!platform::GetInfo(journal, &held) || !platform::GetInfoAt(state, name, &named) ||
+        held.id != named.id) {
+        return Recovery::kGone;
+    }
+    PageBytes bytes(0, 0, 0);
+    if (!ReadToEnd(journal, held.size, 0, false, &bytes)) {
+        return Recovery::kWaiting;
+    }
+    JournalRecord record;
+    if (!ParseJournal(bytes.view(), &record)) {
+        // Cut short while it was written: its save never touched the page.
+        return platform::RemoveInFolder(state, name) ? Recovery::kRestored : Recovery::kWaiting;
+    }
+    platform::Folder ownFolder;
+    const platform::Folder* folder = &ownFolder;
+    std::string pageName = record.name;
+    if (known != nullptr && known->info().id == record.page) {
+        folder = &known->folder();
+        pageName = known->name();
+    } else {
+        ownFolder = platform::OpenFolder(record.folder);
+    }
+    platform::FileInfo info;
+    if (!folder->isOpen() || !platform::GetInfoAt(*folder, pageName, &info)) {
+        return Recovery::kWaiting; // perhaps on a volume not mounted now
+    }
+    const platform::File page =
+        platform::OpenInFolder(*folder, pageName, platform::Access::kReadWrite);
+    if (!page.isOpen() || !platform::GetInfo(page, &info)) {
+        return Recovery::kWaiting;
+    }
+    // A volume may be numbered anew after a restart; the file's number stays.
+    if (!info.regular || info.id.index != record.page.index) {
+        KeepAside(state, name);
+        return Recovery::kKept;
+    }
+    PageBytes current(0, 0, 0);
+    if (!ReadToEnd(page, info.size, 0, false, &current)) {
+        return Recovery::kWaiting;
+    }
+    PageBuffer rebuilt;
+    const bool retitled =
+        RetitlePageBytes(record.old, record.title, LeadBytes::ForCodePage(record.codePage),
+                         &rebuilt) == RetitleStatus::kDone;
+    const std::string_view next = retitled ? rebuilt.text() : record.old;
+    switch (ComparePage(current.view(), record.old, next)) {
+    case PageState::kForeign:
+        KeepAside(state, name);
+        return Recovery::kKept;
+    case PageState::kBetween:
+        if (!Restore(page, record.old)) {
+            return Recovery::kWaiting;
+        }
+        break;
+    case PageState::kOld:
+    case PageState::kNew:
+        // Whole, but perhaps not yet on the disk.
+        if (!platform::Flush(page)) {
+            return Recovery::kWaiting;
+        }
+        break;
+    }
+    return platform::RemoveInFolder(state, name) ? Recovery::kRestored : Recovery::kWaiting;
+}
+
+} // namespace
+
+PageState ComparePage(std::string_view page, std::string_view old, std::string_view next) {
+    if (page == old) {
+        return PageState::kOld;
+    }
+    if (page == next) {
+        return PageState::kNew;
+    }
+    if (page.size() < std::min(old.size(), next.size()) ||
+        page.size() > std::max(old.size(), next.size())) {
+        return PageState::kForeign;
+    }
+    for (std::size_t i = 0; i < page.size(); ++i) {
+        const char c = page[i];
+        if (!(i < old.size() && c == old[i]) && !(i < next.size() && c == next[i])) {
+            return PageState::kForeign;
+        }
+    }
+    return PageState::kBetween;
+}
+
+void RecoverInterruptedSave(const PageFile& page) {
+    const platform::Folder state = platform::OpenStateFolder(false);
+    platform::FileInfo info;
+    const std::string name = JournalName(page.info().id);
+    if (state.isOpen() && platform::GetInfoAt(state, name, &info)) {
+        Recover(state, name, &page);
+    }
+}
+
+RecoveryReport RecoverAllJournals() {
+    RecoveryReport report;
+    const platform::Folder state = platform::OpenStateFolder(false);
+    std::vector<std::string> names;
+    if (!state.isOpen() || !platform::ListFolder(state, &names)) {
+        return report;
+    }
+    for (const std::string& name : names) {
+        if (name.size() <= kJournalEnding.size() ||
+            name.compare(name.size() - kJournalEnding.size(), kJournalEnding.size(),
+                         kJournalEnding) != 0) {
+            continue;
+        }
+        Recovery recovery = Recovery::kWaiting;
+        try {
+            recovery = Recover(state, name, nullptr);
+        } catch (const std::bad_alloc&) {
+            // Too large to be held now: it waits for a call with more memory.
+        }
+        switch (recovery) {
+        case Recovery::kGone:
+            break;
+        case Recovery::kRestored:
+            ++report.restored;
+            break;
+        case Recovery::kWaiting:
+            ++report.waiting;
+            break;
+        case Recovery::kKept:
+            ++report.kept;
+            break;
+        }
+    }
+    return report;
+}
+
+} // namespace titora
