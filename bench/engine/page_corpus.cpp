@@ -5,10 +5,13 @@
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace titora::bench {
 namespace {
+
+constexpr std::size_t kLinkedPages = 200;
 
 const char* const kWords[] = {"page",    "title",    "shop",    "garden",  "river",  "about",
                               "contact", "news",     "price",   "product", "market", "winter",
@@ -100,6 +103,19 @@ PageCorpus::PageCorpus() {
     bigOriginal_ = MakePage(random, 200u << 20, "\n");
     restorePages();
     restoreBigPage();
+    ::mkdir((folder_ + "/linked").c_str(), 0755);
+    ::mkdir((folder_ + "/state").c_str(), 0700);
+    ::setenv("XDG_STATE_HOME", (folder_ + "/state").c_str(), 1);
+    for (std::size_t i = 0; i < kLinkedPages; ++i) {
+        linkedPages_.push_back(folder_ + "/linked/page" + std::to_string(i) + ".html");
+    }
+    bigLinkedPage_ = folder_ + "/linked/big.html";
+    restoreLinkedPages();
+    restoreBigLinkedPage();
+    for (const std::string& page : linkedPages_) {
+        ::link(page.c_str(), (page + ".link").c_str());
+    }
+    ::link(bigLinkedPage_.c_str(), (bigLinkedPage_ + ".link").c_str());
 }
 
 PageCorpus::~PageCorpus() {
@@ -107,6 +123,15 @@ PageCorpus::~PageCorpus() {
         ::unlink(page.c_str());
     }
     ::unlink(bigPage_.c_str());
+    for (const std::string& page : linkedPages_) {
+        ::unlink(page.c_str());
+        ::unlink((page + ".link").c_str());
+    }
+    ::unlink(bigLinkedPage_.c_str());
+    ::unlink((bigLinkedPage_ + ".link").c_str());
+    ::rmdir((folder_ + "/linked").c_str());
+    ::rmdir((folder_ + "/state/titora").c_str());
+    ::rmdir((folder_ + "/state").c_str());
     ::rmdir(folder_.c_str());
 }
 
@@ -119,6 +144,18 @@ void PageCorpus::restorePages() const {
 
 void PageCorpus::restoreBigPage() const {
     WriteWhole(bigPage_, bigOriginal_);
+    ::sync();
+}
+
+void PageCorpus::restoreLinkedPages() const {
+    for (std::size_t i = 0; i < linkedPages_.size(); ++i) {
+        WriteWhole(linkedPages_[i], originals_[i]);
+    }
+    ::sync();
+}
+
+void PageCorpus::restoreBigLinkedPage() const {
+    WriteWhole(bigLinkedPage_, bigOriginal_);
     ::sync();
 }
 

@@ -3,9 +3,6 @@
 #include "journal.h"
 #include "title_engine.h"
 
-#include <algorithm>
-#include <cstring>
-
 namespace titora {
 namespace {
 
@@ -17,18 +14,8 @@ namespace {
     throw TitleEngineError("Stream write error");
 }
 
-// How many bytes at the start `a` and `b` share.
-std::size_t CommonPrefix(std::string_view a, std::string_view b) {
-    return static_cast<std::size_t>(
-        std::mismatch(a.begin(),
-                      a.begin() + static_cast<std::ptrdiff_t>(std::min(a.size(), b.size())),
-                      b.begin())
-            .first -
-        a.begin());
-}
-
-bool WriteFrom(const platform::File& file, std::size_t from, std::string_view bytes) {
-    return platform::WriteAt(file, from, bytes.data() + from, bytes.size() - from) &&
+bool WriteWhole(const platform::File& file, std::string_view bytes) {
+    return platform::WriteAt(file, 0, bytes.data(), bytes.size()) &&
            platform::Truncate(file, bytes.size()) && platform::Flush(file);
 }
 
@@ -57,45 +44,28 @@ Replaced ReplaceThroughTemporary(const PageFile& page, std::string_view text) {
     return Replaced::kNo;
 }
 
-// Writes the text over the page through the handle it was read with. The text is
-// written over the old bytes and the file cut to length afterwards, so that putting
-// the old bytes back on a failure needs no new disk space.
+// Writes the text over the page through the handle it was read with, once its journal
+// is on the disk. The text is written over the old bytes and the file cut to length
+// afterwards, so that putting the old bytes back on a failure needs no new disk space.
 void RewriteInPlace(const PageFile& page, const SaveRequest& request) {
-    PageBytes reread(0, 0, 0);
-    std::string_view old;
-    if (request.old != nullptr) {
-        old = request.old->view();
-    } else {
-        if (!ReadToEnd(page.file(), page.info().size, 0, false, &reread)) {
-            FailCreate(page);
-        }
-        old = reread.view();
-    }
-    SaveJournal journal(page, old, request.title, request.codePage);
+    SaveJournal journal(page, request.title, request.codePage);
     if (!page.atItsName()) {
         journal.remove();
         FailCreate(page);
     }
-    // Bytes both texts share at the start are not written at all.
-    const std::size_t from = CommonPrefix(old, request.text);
-    if (WriteFrom(page.file(), from, request.text)) {
+    if (WriteWhole(page.file(), request.text)) {
         journal.remove();
         return;
     }
     // Should putting the old bytes back fail too, the journal stays: the next call on
     // the page finishes the work.
-    if (WriteFrom(page.file(), from, old)) {
+    if (journal.restore(page.file())) {
         journal.remove();
     }
     FailWrite();
 }
 
 } // namespace
-
-bool RewritesInPlace(const PageFile& page) {
-    // Renaming over a file with several names would part it from the others.
-    return page.info().linkCount != 1 || !platform::CanReplace(page.folder(), page.file());
-}
 
 void SavePage(const PageFile& page, const SaveRequest& request) {
     if (!page.writable()) {
@@ -105,7 +75,10 @@ void SavePage(const PageFile& page, const SaveRequest& request) {
         return;
     }
     platform::RemoveAbandonedTemporaries(page.folder());
-    if (request.old == nullptr && ReplaceThroughTemporary(page, request.text) == Replaced::kYes) {
+    // Renaming over a file with several names would part it from the others.
+    const bool inPlace =
+        page.info().linkCount != 1 || !platform::CanReplace(page.folder(), page.file());
+    if (!inPlace && ReplaceThroughTemporary(page, request.text) == Replaced::kYes) {
         return;
     }
     RewriteInPlace(page, request);

@@ -9,7 +9,6 @@
 // after a journal of the save has been flushed to the user's state folder.
 #pragma once
 
-#include "page_buffer.h"
 #include "page_file.h"
 
 #include <string_view>
@@ -23,14 +22,7 @@ struct SaveRequest {
     // the new ones: the title put in, and the code page it was put in with.
     std::string_view title;
     unsigned codePage = 0;
-    // Where the page is rewritten in place (RewritesInPlace), its bytes as loaded. A
-    // page that falls back to being rewritten in place is read again for them.
-    const PageBytes* old = nullptr;
 };
-
-// Whether `page` will be rewritten in place rather than replaced; asked before loading,
-// so that the bytes loaded can be kept for the journal.
-bool RewritesInPlace(const PageFile& page);
 
 // Saves `request.text` as `page`, which the caller has loaded through the same handle.
 // Also removes the temporary files that killed saves left in the page's folder.

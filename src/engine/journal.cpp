@@ -69,7 +69,7 @@ private:
 
 } // namespace
 
-std::string JournalHead(const JournalRecord& record) {
+std::string JournalHead(const JournalRecord& record, std::uint64_t oldSize) {
     std::string head(kFirstLine);
     head.append("page ").append(Hex(record.page.volume)).append(" ");
     head.append(Hex(record.page.index)).append("\n");
@@ -78,7 +78,7 @@ std::string JournalHead(const JournalRecord& record) {
     head.append(Field("name", record.name)).append("\n");
     head.append(Field("title", record.title)).append("\n");
     // The old bytes follow, then the tail.
-    head.append("old ").append(std::to_string(record.old.size())).append(":");
+    head.append("old ").append(std::to_string(oldSize)).append(":");
     return head;
 }
 
@@ -112,8 +112,7 @@ std::string JournalName(const platform::FileId& page) {
     return Hex(page.volume) + "-" + Hex(page.index) + ".journal";
 }
 
-SaveJournal::SaveJournal(const PageFile& page, std::string_view old, std::string_view title,
-                         unsigned codePage)
+SaveJournal::SaveJournal(const PageFile& page, std::string_view title, unsigned codePage)
     : state_(platform::OpenStateFolder(true)), name_(JournalName(page.info().id)) {
     const auto failCreate = [&] { throw TitleEngineError("Cannot create file " + page.path()); };
     JournalRecord record;
@@ -121,8 +120,9 @@ SaveJournal::SaveJournal(const PageFile& page, std::string_view old, std::string
     record.codePage = codePage;
     record.name = page.name();
     record.title = std::string(title);
-    record.old = old;
-    if (!state_.isOpen() || !platform::FolderPath(page.folder(), &record.folder)) {
+    platform::FileInfo now;
+    if (!state_.isOpen() || !platform::FolderPath(page.folder(), &record.folder) ||
+        !platform::GetInfo(page.file(), &now)) {
         failCreate();
     }
     file_ = platform::CreateInFolder(state_, name_);
@@ -138,15 +138,24 @@ SaveJournal::SaveJournal(const PageFile& page, std::string_view old, std::string
         file_ = platform::File();
         failCreate();
     }
-    const std::string head = JournalHead(record);
+    const std::string head = JournalHead(record, now.size);
     const std::string_view tail = JournalTail();
+    oldAt_ = head.size();
+    oldSize_ = now.size;
+    // The page's bytes go in as the system copies them, without passing through memory
+    // of ours; a page that shrinks meanwhile is being written by someone else.
     if (!platform::WriteAt(file_, 0, head.data(), head.size()) ||
-        !platform::WriteAt(file_, head.size(), old.data(), old.size()) ||
-        !platform::WriteAt(file_, head.size() + old.size(), tail.data(), tail.size()) ||
+        !platform::Copy(page.file(), 0, file_, oldAt_, oldSize_) ||
+        !platform::WriteAt(file_, oldAt_ + oldSize_, tail.data(), tail.size()) ||
         !platform::Flush(file_) || !platform::FlushFolder(state_)) {
         remove();
         throw TitleEngineError("Stream write error");
     }
+}
+
+bool SaveJournal::restore(const platform::File& page) const {
+    return platform::Copy(file_, oldAt_, page, 0, oldSize_) && platform::Truncate(page, oldSize_) &&
+           platform::Flush(page);
 }
 
 void SaveJournal::remove() {

@@ -14,6 +14,7 @@
 #include "platform/platform.h"
 #include "title_engine.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -21,13 +22,19 @@ namespace titora {
 
 class SaveJournal {
 public:
-    // Writes and flushes the journal of rewriting `page`, whose bytes are `old`, with
-    // `title` put in with code page `codePage`. Throws TitleEngineError "Cannot create
-    // file %s" when no journal can be made (no state folder, or a journal of this page
-    // exists: another save of it is under way or waits to be finished), "Stream write
-    // error" when it cannot be written whole; nothing of it is left then.
-    SaveJournal(const PageFile& page, std::string_view old, std::string_view title,
-                unsigned codePage);
+    // Writes and flushes the journal of rewriting `page` with `title` put in with code
+    // page `codePage`; the page's bytes are copied into it as they now stand. Throws
+    // TitleEngineError "Cannot create file %s" when no journal can be made (no state
+    // folder, or a journal of this page exists: another save of it is under way or
+    // waits to be finished), "Stream write error" when it cannot be written whole;
+    // nothing of it is left then.
+    SaveJournal(const PageFile& page, std::string_view title, unsigned codePage);
+
+    // The page's length when the journal was written.
+    std::uint64_t oldSize() const { return oldSize_; }
+
+    // Puts the page's old bytes back and flushes them. False when that fails.
+    bool restore(const platform::File& page) const;
 
     // Removes the journal, once the page is flushed with its new or its old bytes. One
     // that cannot be removed is found by the next call on the page, which finds the
@@ -38,6 +45,8 @@ private:
     platform::Folder state_;
     std::string name_;
     platform::File file_;
+    std::uint64_t oldAt_ = 0;
+    std::uint64_t oldSize_ = 0;
 };
 
 // What a journal records.
@@ -50,8 +59,8 @@ struct JournalRecord {
     std::string_view old; // the page's old bytes, within the journal's bytes
 };
 
-// The journal's bytes before and after the old bytes.
-std::string JournalHead(const JournalRecord& record);
+// The journal's bytes before and after the old bytes; `record.old` is not looked at.
+std::string JournalHead(const JournalRecord& record, std::uint64_t oldSize);
 std::string_view JournalTail();
 
 // Reads a journal's bytes; false for anything else, a journal cut short included.
@@ -73,7 +82,7 @@ PageState ComparePage(std::string_view page, std::string_view old, std::string_v
 // living save holds it: the page gets its old bytes back, or keeps its new bytes where
 // it holds them whole, and the journal goes. A page changed by someone else since is
 // left as it is and its journal kept aside. Throws std::bad_alloc only.
-void RecoverInterruptedSave(const PageFile& page);
+void RecoverInterruptedSave(PageFile& page);
 
 // Does the same for every journal in the state folder: the start-up step behind
 // RecoverInterruptedSaves. Never throws.

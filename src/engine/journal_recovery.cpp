@@ -137,11 +137,14 @@ PageState ComparePage(std::string_view page, std::string_view old, std::string_v
     return PageState::kBetween;
 }
 
-void RecoverInterruptedSave(const PageFile& page) {
-    const platform::Folder state = platform::OpenStateFolder(false);
-    platform::FileInfo info;
+void RecoverInterruptedSave(PageFile& page) {
+    // Asked on every call: one look for the journal's name, and no more where none waits.
     const std::string name = JournalName(page.info().id);
-    if (state.isOpen() && platform::GetInfoAt(state, name, &info)) {
+    if (!platform::InStateFolder(name) || !page.locate()) {
+        return;
+    }
+    const platform::Folder state = platform::OpenStateFolder(false);
+    if (state.isOpen()) {
         Recover(state, name, &page);
     }
 }

@@ -20,21 +20,33 @@ constexpr std::size_t kEndProbe = 4096;
 } // namespace
 
 PageFile::PageFile(const std::string& path, Purpose purpose) : path_(path) {
-    if (!platform::FindPage(path, &folder_, &name_)) {
-        FailOpen(path);
-    }
-    if (purpose == Purpose::kWriting) {
+    if (purpose == Purpose::kReading) {
+        // Reading is the one thing done to most pages, so it opens the page by its path
+        // alone; the folder is found only should a save of the page need finishing.
+        file_ = platform::OpenFile(path, platform::Access::kRead);
+    } else if (platform::FindPage(path, &folder_, &name_)) {
         file_ = platform::OpenInFolder(folder_, name_, platform::Access::kReadWrite);
         openedForWriting_ = file_.isOpen();
-    }
-    // A page the user may read but not write is still read: WriteTitle refuses it only
-    // once it knows it has something to write.
-    if (!file_.isOpen()) {
-        file_ = platform::OpenInFolder(folder_, name_, platform::Access::kRead);
+        // A page the user may read but not write is still read: WriteTitle refuses it
+        // only once it knows it has something to write.
+        if (!file_.isOpen()) {
+            file_ = platform::OpenInFolder(folder_, name_, platform::Access::kRead);
+        }
     }
     if (!file_.isOpen() || !platform::GetInfo(file_, &info_) || !info_.regular) {
         FailOpen(path);
     }
+}
+
+bool PageFile::locate() {
+    if (located()) {
+        return true;
+    }
+    if (platform::FindPage(path_, &folder_, &name_) && atItsName()) {
+        return true;
+    }
+    folder_ = platform::Folder();
+    return false;
 }
 
 bool PageFile::atItsName() const {

@@ -19,13 +19,20 @@ public:
 
     // Finds the page at `path`, as the caller formed it, once (a symbolic link leads to
     // its target, which is the page), and opens it for reading; for kWriting also for
-    // writing where the user may. Throws TitleEngineError "Cannot open file %s" when it
-    // is missing, not a regular file, or unreadable.
+    // writing where the user may, holding its folder from then on. Throws
+    // TitleEngineError "Cannot open file %s" when it is missing, not a regular file, or
+    // unreadable.
     PageFile(const std::string& path, Purpose purpose);
 
     const std::string& path() const { return path_; }
+    // The page's folder and its name there; for a page opened for reading only once
+    // locate() has found them.
     const platform::Folder& folder() const { return folder_; }
     const std::string& name() const { return name_; }
+    bool located() const { return folder_.isOpen(); }
+    // Finds the folder and name of a page opened for reading, which reading alone never
+    // needs. False when the path no longer leads to the file that was opened.
+    bool locate();
     const platform::File& file() const { return file_; }
     const platform::FileInfo& info() const { return info_; }
 

@@ -10,10 +10,10 @@ namespace titora {
 namespace {
 
 // Most titles stand in a page's first few hundred bytes: the first block is small, so
-// that listing many pages reads little of each, and the later ones large, so that a
+// that listing many pages reads little of each, and the later ones grow, so that a
 // long way to the title takes few reads.
-constexpr std::size_t kFirstBlock = 16 * 1024;
-constexpr std::size_t kLaterBlock = 1024 * 1024;
+constexpr std::size_t kFirstBlock = 4096;
+constexpr std::size_t kLargestBlock = 1024 * 1024;
 static_assert(kFirstBlock >= kHeadSize, "the first block holds the head");
 
 // The last `count` bytes of `a` followed by `b`, at most.
@@ -53,9 +53,9 @@ bool TitleScanner::feedBeforeTitle(std::string_view block) {
         return feedTitle(block.substr(begin));
     }
     // A NUL before the first "<title>" ends the text before it: no title.
-    const std::size_t nul = TextLength(block);
-    const std::size_t open = FindTag(block.substr(0, nul), kTitleTag);
-    if (open != std::string::npos) {
+    const std::size_t open = FindTag(block, kTitleTag);
+    const std::size_t nul = TextLength(block.substr(0, open));
+    if (open != std::string::npos && nul == open) {
         state_ = State::kInTitle;
         kept_.clear();
         return feedTitle(block.substr(open + kTitleTag.size()));
@@ -70,21 +70,21 @@ bool TitleScanner::feedBeforeTitle(std::string_view block) {
 
 bool TitleScanner::feedTitle(std::string_view block) {
     // The title ends at the first "</title>" or at a NUL, whichever comes first.
-    const std::size_t nul = TextLength(block);
-    const std::string_view text = block.substr(0, nul);
     const std::size_t straddle = kTitleEndTag.size() - 1;
     const std::size_t tail = std::min(kept_.size(), straddle);
+    const std::size_t early = TextLength(block.substr(0, straddle));
     const std::string window =
-        kept_.substr(kept_.size() - tail) + std::string(text.substr(0, straddle));
+        kept_.substr(kept_.size() - tail) + std::string(block.substr(0, early));
     const std::size_t split = FindTag(window, kTitleEndTag);
     if (split != std::string::npos && split < tail) {
         kept_.resize(kept_.size() - tail + split);
         state_ = State::kClosed;
         return true;
     }
-    const std::size_t end = FindTag(text, kTitleEndTag);
-    kept_.append(text.substr(0, end));
-    if (end != std::string::npos || nul != block.size()) {
+    const std::size_t end = std::min(FindTag(block, kTitleEndTag), block.size());
+    const std::size_t nul = TextLength(block.substr(0, end));
+    kept_.append(block.substr(0, nul));
+    if (nul != block.size()) {
         state_ = State::kClosed;
         return true;
     }
@@ -101,28 +101,34 @@ std::string TitleScanner::title(const LeadBytes& lead) const {
 }
 
 PageHead ReadPageHead(const PageFile& page, const LeadBytes& lead) {
-    const auto failOpen = [&] { throw TitleEngineError("Cannot open file " + page.path()); };
     PageHead head;
-    head.bytes.resize(kFirstBlock);
-    std::size_t got = 0;
-    if (!platform::Read(page.file(), 0, head.bytes.data(), kFirstBlock, &got)) {
-        failOpen();
-    }
-    head.bytes.resize(got);
     TitleScanner scanner;
-    // A read that brings fewer bytes than asked for has met the end of the file.
-    bool done = scanner.feed(head.bytes) || got < kFirstBlock;
-    std::uint64_t offset = got;
-    std::unique_ptr<char[]> block;
-    while (!done) {
-        if (!block) {
-            block.reset(new char[kLaterBlock]);
+    // The first read asks no more than the page holds, so that a short page takes one
+    // read; should it have grown, the reads go on to its end.
+    std::size_t size =
+        page.info().size == 0
+            ? kFirstBlock
+            : static_cast<std::size_t>(std::min<std::uint64_t>(kFirstBlock, page.info().size));
+    char first[kFirstBlock];
+    std::unique_ptr<char[]> later;
+    char* block = first;
+    std::uint64_t offset = 0;
+    for (bool done = false; !done;) {
+        std::size_t got = 0;
+        if (!platform::Read(page.file(), offset, block, size, &got)) {
+            throw TitleEngineError("Cannot open file " + page.path());
         }
-        if (!platform::Read(page.file(), offset, block.get(), kLaterBlock, &got)) {
-            failOpen();
+        if (offset == 0) {
+            head.bytes.assign(block, got);
         }
         offset += got;
-        done = scanner.feed(std::string_view(block.get(), got)) || got < kLaterBlock;
+        // A read that brings fewer bytes than asked for has met the end of the file.
+        done = scanner.feed(std::string_view(block, got)) || got < size;
+        if (!done && block == first) {
+            later.reset(new char[kLargestBlock]);
+            block = later.get();
+        }
+        size = std::min(size * 16, kLargestBlock);
     }
     head.title = scanner.title(lead);
     return head;

@@ -144,16 +144,12 @@ std::size_t RoomInFrontFor(std::string_view title) {
     return title.size() + kLargestInsertion;
 }
 
-RetitleStatus Retitle(bool loaded, std::string_view title, PageBuffer* buffer) {
-    if (!loaded) {
+RetitleStatus RetitlePage(PageBytes bytes, std::string_view title, const LeadBytes& lead,
+                          PageBuffer* buffer) {
+    if (!buffer->adopt(std::move(bytes), lead)) {
         return RetitleStatus::kHoldsNul;
     }
     return PutTitle(*buffer, title) ? RetitleStatus::kDone : RetitleStatus::kNoEndOfTitle;
-}
-
-RetitleStatus RetitlePage(PageBytes bytes, std::string_view title, const LeadBytes& lead,
-                          PageBuffer* buffer) {
-    return Retitle(buffer->adopt(std::move(bytes), lead), title, buffer);
 }
 
 RetitleStatus RetitlePageBytes(std::string_view bytes, std::string_view title,

@@ -63,10 +63,6 @@ enum class RetitleStatus { kDone, kHoldsNul, kNoEndOfTitle };
 // largest insertion, so that putting the title in place moves only the text before it.
 std::size_t RoomInFrontFor(std::string_view title);
 
-// Puts `title` into the page text that `buffer` holds, just loaded; `loaded` is what
-// loading it answered (false: the bytes held a NUL).
-RetitleStatus Retitle(bool loaded, std::string_view title, PageBuffer* buffer);
-
 // What WriteTitle does between loading and saving: has `buffer` take `bytes` over as
 // page text and puts `title` in place. On kDone the buffer holds the text to save.
 // `bytes` should have RoomInFrontFor(title) in front and PageBytes::RoomToGrow behind.

@@ -27,7 +27,7 @@ template <typename Operation> auto WithinCapacity(Operation operation) {
 // The start of the page at `path` up to its title, after a save of it cut short has
 // been finished.
 PageHead ReadHeadOf(const std::string& path) {
-    const PageFile page(path, PageFile::Purpose::kReading);
+    PageFile page(path, PageFile::Purpose::kReading);
     RecoverInterruptedSave(page);
     return ReadPageHead(page, LeadBytes::ForSystem());
 }
@@ -40,19 +40,12 @@ std::string ReadTitle(const std::string& path) {
 
 void WriteTitle(const std::string& path, const std::string& title) {
     WithinCapacity([&] {
-        const PageFile page(path, PageFile::Purpose::kWriting);
+        PageFile page(path, PageFile::Purpose::kWriting);
         RecoverInterruptedSave(page);
         const unsigned codePage = platform::SystemCodePage();
-        const LeadBytes lead = LeadBytes::ForCodePage(codePage);
-        // A page rewritten in place keeps its bytes as loaded for the save's journal;
-        // otherwise the page buffer takes them over and normalises them where they are.
-        const bool inPlace = page.writable() && RewritesInPlace(page);
-        PageBytes bytes = ReadPage(page, inPlace ? 0 : RoomInFrontFor(title), !inPlace);
         PageBuffer buffer;
-        const RetitleStatus status =
-            inPlace
-                ? Retitle(buffer.load(bytes.view(), lead, RoomInFrontFor(title)), title, &buffer)
-                : RetitlePage(std::move(bytes), title, lead, &buffer);
+        const RetitleStatus status = RetitlePage(ReadPage(page, RoomInFrontFor(title), true), title,
+                                                 LeadBytes::ForCodePage(codePage), &buffer);
         switch (status) {
         case RetitleStatus::kDone:
             break;
@@ -69,7 +62,6 @@ void WriteTitle(const std::string& path, const std::string& title) {
         request.unchanged = !buffer.modified();
         request.title = title;
         request.codePage = codePage;
-        request.old = inPlace ? &bytes : nullptr;
         SavePage(page, request);
     });
 }

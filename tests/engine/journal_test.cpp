@@ -47,7 +47,7 @@ protected:
 
     // A save killed while it wrote the page: the page holds the start of its new bytes.
     void SaveTorn() {
-        SaveKilledAt("WriteAt", 4, [&] { test::WriteBytes(page, kTorn); });
+        SaveKilledAt("WriteAt", 3, [&] { test::WriteBytes(page, kTorn); });
         ASSERT_EQ(test::ReadBytes(page), kTorn);
     }
 
@@ -63,11 +63,12 @@ TEST_F(SaveCutShort, NextCallLeavesOldOrNewBytes) {
         bool torn;
         const std::string& after;
     };
-    // A journal's three writes and one flush come before the page is touched.
+    // A journal's head, the page's bytes copied in, its tail and one flush come before
+    // the page is touched.
     const Cut cuts[] = {
-        {"WriteAt", 2, false, kOld}, {"FlushFolder", 1, false, kOld},
-        {"WriteAt", 4, true, kOld},  {"Truncate", 1, false, kNew},
-        {"Flush", 2, false, kNew},   {"RemoveInFolder", 1, false, kNew},
+        {"Copy", 1, false, kOld},   {"FlushFolder", 1, false, kOld},
+        {"WriteAt", 3, true, kOld}, {"Truncate", 1, false, kNew},
+        {"Flush", 2, false, kNew},  {"RemoveInFolder", 1, false, kNew},
     };
     for (const Cut& cut : cuts) {
         test::WriteBytes(page, kOld);

@@ -84,6 +84,10 @@ enum class Access { kRead, kReadWrite };
 //   FindPage("site/index.html", &folder, &name)  // folder "site", name "index.html"
 bool FindPage(const std::string& path, Folder* folder, std::string* name);
 
+// Opens the file that `path` names, links followed, while others may still read it.
+// Never blocks, also not on a FIFO or a device. Closed on failure.
+File OpenFile(const std::string& path, Access access);
+
 // Opens the file `name` in `folder` while others may still read it. Never follows a
 // link at `name` and never blocks, also not on a FIFO or a device. Closed on failure.
 File OpenInFolder(const Folder& folder, const std::string& name, Access access);
@@ -109,10 +113,16 @@ bool Read(const File& file, std::uint64_t offset, char* data, std::size_t size, 
 // disk, or a file size limit, which fails the write without ending the process.
 bool WriteAt(const File& file, std::uint64_t offset, const char* data, std::size_t size);
 
+// Copies `size` bytes of `from` at `fromOffset` into `to` at `toOffset`, within the
+// system where it can. False when not all could be copied: the end of `from` came
+// first, or writing failed as WriteAt fails.
+bool Copy(const File& from, std::uint64_t fromOffset, const File& to, std::uint64_t toOffset,
+          std::uint64_t size);
+
 // Sets the file's length (a file size limit fails it as WriteAt does).
 bool Truncate(const File& file, std::uint64_t size);
 
-// Forces the file's data to the disk.
+// Forces the file's bytes and length to the disk.
 bool Flush(const File& file);
 
 // Closes the file and reports whether the system accepted all that was written.
@@ -185,6 +195,10 @@ void RemoveAbandonedTemporaries(const Folder& folder);
 // is made, readable by its user alone, where it is missing. Closed when it is missing,
 // is not the user's own, or cannot be made.
 Folder OpenStateFolder(bool create);
+
+// Whether the state folder holds something named `name`: a quick look that opens
+// nothing, for a question asked on every call.
+bool InStateFolder(const std::string& name);
 
 // Creates the new file `name` in `folder`, readable and writable by its owner only;
 // fails when the name is taken.

@@ -2,9 +2,12 @@
 #include "platform/platform.h"
 #include "platform/posix.h"
 
+#include <algorithm>
 #include <climits>
 #include <csignal>
 #include <fcntl.h>
+#include <memory>
+#include <new>
 #include <pthread.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -54,6 +57,12 @@ private:
     sigset_t old_;
     bool limitReached_ = false;
 };
+
+// Non-blocking, so that a FIFO or a device cannot hold the program; the caller checks
+// the type before it reads.
+int OpenFlags(Access access) {
+    return (access == Access::kRead ? O_RDONLY : O_RDWR) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+}
 
 void Describe(const struct stat& st, FileInfo* info) {
     info->size = static_cast<std::uint64_t>(st.st_size);
@@ -136,14 +145,19 @@ bool FindPage(const std::string& path, Folder* folder, std::string* name) {
     return false;
 }
 
+File OpenFile(const std::string& path, Access access) {
+    if (Injected("OpenFile")) {
+        return File();
+    }
+    const int fd = Retrying([&] { return ::open(path.c_str(), OpenFlags(access)); });
+    return fd < 0 ? File() : File(fd);
+}
+
 File OpenInFolder(const Folder& folder, const std::string& name, Access access) {
     if (Injected("OpenInFolder")) {
         return File();
     }
-    // Non-blocking, so that a FIFO or a device cannot hold the program; the caller
-    // checks the type before it reads.
-    const int flags = (access == Access::kRead ? O_RDONLY : O_RDWR) | O_NOFOLLOW | O_NONBLOCK |
-                      O_NOCTTY | O_CLOEXEC;
+    const int flags = OpenFlags(access) | O_NOFOLLOW;
     const int fd = Retrying([&] { return ::openat(Fd(folder), name.c_str(), flags); });
     return fd < 0 ? File() : File(fd);
 }
@@ -229,6 +243,64 @@ bool WriteAt(const File& file, std::uint64_t offset, const char* data, std::size
     return true;
 }
 
+bool Copy(const File& from, std::uint64_t fromOffset, const File& to, std::uint64_t toOffset,
+          std::uint64_t size) {
+    if (Injected("Copy")) {
+        return false;
+    }
+    FileSizeSignalHeld held;
+    auto in = static_cast<off_t>(fromOffset);
+    auto out = static_cast<off_t>(toOffset);
+    const off_t end = in + static_cast<off_t>(size);
+    // Within the kernel, sharing the blocks where the file system can; between file
+    // systems that cannot, through a buffer.
+    while (in < end) {
+        const ssize_t n = Retrying([&] {
+            return ::copy_file_range(Fd(from), &in, Fd(to), &out,
+                                     static_cast<std::size_t>(end - in), 0);
+        });
+        if (n > 0) {
+            continue;
+        }
+        if (n < 0 &&
+            (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) &&
+            in == static_cast<off_t>(fromOffset)) {
+            break;
+        }
+        if (n < 0) {
+            held.failed();
+        }
+        return false; // the end of `from`, a full disk, a file size limit
+    }
+    std::unique_ptr<char[]> buffer;
+    while (in < end) {
+        constexpr std::size_t kBuffer = 1 << 20;
+        if (!buffer) {
+            buffer.reset(new (std::nothrow) char[kBuffer]);
+            if (!buffer) {
+                return false;
+            }
+        }
+        const std::size_t chunk = static_cast<std::size_t>(std::min<off_t>(end - in, kBuffer));
+        const ssize_t got = Retrying([&] { return ::pread(Fd(from), buffer.get(), chunk, in); });
+        if (got <= 0) {
+            return false;
+        }
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t n = Retrying(
+                [&] { return ::pwrite(Fd(to), buffer.get() + done, got - done, out + done); });
+            if (n <= 0) {
+                held.failed();
+                return false;
+            }
+            done += n;
+        }
+        in += got;
+        out += got;
+    }
+    return true;
+}
+
 bool Truncate(const File& file, std::uint64_t size) {
     if (Injected("Truncate")) {
         return false;
@@ -242,7 +314,8 @@ bool Truncate(const File& file, std::uint64_t size) {
 }
 
 bool Flush(const File& file) {
-    return !Injected("Flush") && ::fsync(Fd(file)) == 0;
+    // The bytes and the length, which is all a page's content is; times may follow.
+    return !Injected("Flush") && ::fdatasync(Fd(file)) == 0;
 }
 
 bool Close(File& file) {

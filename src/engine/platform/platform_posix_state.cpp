@@ -5,9 +5,11 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <pwd.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace titora::platform {
@@ -59,6 +61,13 @@ void MakeFolders(const std::string& path) {
 
 } // namespace
 
+bool InStateFolder(const std::string& name) {
+    struct stat st;
+    const std::string home = Injected("InStateFolder") ? std::string() : StateHome();
+    return !home.empty() &&
+           ::fstatat(AT_FDCWD, (home + "/titora/" + name).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
 Folder OpenStateFolder(bool create) {
     if (Injected("OpenStateFolder")) {
         return Folder();
@@ -68,12 +77,16 @@ Folder OpenStateFolder(bool create) {
         return Folder();
     }
     const std::string path = home + "/titora";
-    if (create) {
-        MakeFolders(path);
-    }
     // Opened for reading, not as a mere path, so that it can be listed and flushed.
-    Folder folder(
-        Retrying([&] { return ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
+    const auto open = [&] {
+        return Folder(
+            Retrying([&] { return ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
+    };
+    Folder folder = open();
+    if (!folder.isOpen() && errno == ENOENT && create) {
+        MakeFolders(path);
+        folder = open();
+    }
     struct stat st;
     // Journals hold copies of pages: a folder of someone else's is no place for them.
     if (!folder.isOpen() || ::fstat(Fd(folder), &st) != 0 || st.st_uid != ::geteuid()) {
@@ -114,7 +127,19 @@ bool RenameInFolder(const Folder& folder, const std::string& from, const std::st
 }
 
 bool FlushFolder(const Folder& folder) {
-    return !Injected("FlushFolder") && ::fsync(Fd(folder)) == 0;
+    if (Injected("FlushFolder")) {
+        return false;
+    }
+    // On file systems that journal their names (ext4, XFS, btrfs), flushing a new file
+    // commits the transaction that gave it its name, or one after it: a flush of the
+    // folder would add only another wait for the disk.
+    struct statfs system;
+    if (::fstatfs(Fd(folder), &system) == 0 &&
+        (system.f_type == EXT4_SUPER_MAGIC || system.f_type == XFS_SUPER_MAGIC ||
+         system.f_type == BTRFS_SUPER_MAGIC)) {
+        return true;
+    }
+    return ::fsync(Fd(folder)) == 0;
 }
 
 bool ListFolder(const Folder& folder, std::vector<std::string>* names) {
