@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <new>
+#include <optional>
 #include <vector>
 
 namespace titora {
@@ -37,57 +38,75 @@ bool Restore(const platform::File& page, std::string_view old) {
            platform::Truncate(page, old.size()) && platform::Flush(page);
 }
 
-// Applies the journal `name` in `state`. `known` is the page when the caller holds it.
-Recovery Recover(const platform::Folder& state, const std::string& name, const PageFile* known) {
-    const platform::File journal =
-        platform::OpenInFolder(state, name, platform::Access::kReadWrite);
-    if (!journal.isOpen()) {
+// Opens the journal `name` in `state`, locks it and reads it into `*bytes`. Nothing
+// when that worked; else what the recovery ends with.
+std::optional<Recovery> TakeJournal(const platform::Folder& state, const std::string& name,
+                                    platform::File* journal, PageBytes* bytes) {
+    *journal = platform::OpenInFolder(state, name, platform::Access::kReadWrite);
+    if (!journal->isOpen()) {
         return Recovery::kGone;
     }
-    if (!platform::TryLock(journal)) {
+    if (!platform::TryLock(*journal)) {
         return Recovery::kWaiting; // its save still runs
     }
     // The lock is on the file that was opened: the name must still lead to it.
     platform::FileInfo held;
     platform::FileInfo named;
-    if (!platform::GetInfo(journal, &held) || !platform::GetInfoAt(state, name, &named) ||
+    if (!platform::GetInfo(*journal, &held) || !platform::GetInfoAt(state, name, &named) ||
         held.id != named.id) {
         return Recovery::kGone;
     }
-    PageBytes bytes(0, 0, 0);
-    if (!ReadToEnd(journal, held.size, 0, false, &bytes)) {
+    if (!ReadToEnd(*journal, held.size, 0, false, bytes)) {
         return Recovery::kWaiting;
+    }
+    return std::nullopt;
+}
+
+enum class Reached { kPage, kOutOfReach, kAnotherFile };
+
+// Opens the page a journal names for writing: through `known`, the page the caller
+// holds, or by its folder's path.
+Reached ReachPage(const JournalRecord& record, const PageFile* known, platform::File* page,
+                  platform::FileInfo* info) {
+    platform::Folder ownFolder;
+    const platform::Folder* folder = &ownFolder;
+    std::string name = record.name;
+    if (known != nullptr && known->info().id == record.page) {
+        folder = &known->folder();
+        name = known->name();
+    } else {
+        ownFolder = platform::OpenFolder(record.folder);
+    }
+    if (!folder->isOpen() || !platform::GetInfoAt(*folder, name, info)) {
+        return Reached::kOutOfReach; // perhaps on a volume not mounted now
+    }
+    *page = platform::OpenInFolder(*folder, name, platform::Access::kReadWrite);
+    if (!page->isOpen() || !platform::GetInfo(*page, info)) {
+        return Reached::kOutOfReach;
+    }
+    // A volume may be numbered anew after a restart; the file's number stays.
+    return info->regular && info->id.index == record.page.index ? Reached::kPage
+                                                                : Reached::kAnotherFile;
+}
+
+// Applies the journal `name` in `state`. `known` is the page when the caller holds it.
+Recovery Recover(const platform::Folder& state, const std::string& name, const PageFile* known) {
+    platform::File journal;
+    PageBytes bytes(0, 0, 0);
+    if (const std::optional<Recovery> ended = TakeJournal(state, name, &journal, &bytes)) {
+        return *ended;
     }
     JournalRecord record;
     if (!ParseJournal(bytes.view(), &record)) {
         // Cut short while it was written: its save never touched the page.
         return platform::RemoveInFolder(state, name) ? Recovery::kRestored : Recovery::kWaiting;
     }
-    platform::Folder ownFolder;
-    const platform::Folder* folder = &ownFolder;
-    std::string pageName = record.name;
-    if (known != nullptr && known->info().id == record.page) {
-        folder = &known->folder();
-        pageName = known->name();
-    } else {
-        ownFolder = platform::OpenFolder(record.folder);
-    }
+    platform::File page;
     platform::FileInfo info;
-    if (!folder->isOpen() || !platform::GetInfoAt(*folder, pageName, &info)) {
-        return Recovery::kWaiting; // perhaps on a volume not mounted now
-    }
-    const platform::File page =
-        platform::OpenInFolder(*folder, pageName, platform::Access::kReadWrite);
-    if (!page.isOpen() || !platform::GetInfo(page, &info)) {
-        return Recovery::kWaiting;
-    }
-    // A volume may be numbered anew after a restart; the file's number stays.
-    if (!info.regular || info.id.index != record.page.index) {
-        KeepAside(state, name);
-        return Recovery::kKept;
-    }
     PageBytes current(0, 0, 0);
-    if (!ReadToEnd(page, info.size, 0, false, &current)) {
+    const Reached reached = ReachPage(record, known, &page, &info);
+    if (reached == Reached::kOutOfReach ||
+        (reached == Reached::kPage && !ReadToEnd(page, info.size, 0, false, &current))) {
         return Recovery::kWaiting;
     }
     PageBuffer rebuilt;
@@ -95,7 +114,10 @@ Recovery Recover(const platform::Folder& state, const std::string& name, const P
         RetitlePageBytes(record.old, record.title, LeadBytes::ForCodePage(record.codePage),
                          &rebuilt) == RetitleStatus::kDone;
     const std::string_view next = retitled ? rebuilt.text() : record.old;
-    switch (ComparePage(current.view(), record.old, next)) {
+    const PageState pageState = reached == Reached::kAnotherFile
+                                    ? PageState::kForeign
+                                    : ComparePage(current.view(), record.old, next);
+    switch (pageState) {
     case PageState::kForeign:
         KeepAside(state, name);
         return Recovery::kKept;
