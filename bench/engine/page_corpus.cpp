@@ -135,27 +135,15 @@ PageCorpus::~PageCorpus() {
     ::rmdir(folder_.c_str());
 }
 
-void PageCorpus::restorePages() const {
-    for (std::size_t i = 0; i < pages_.size(); ++i) {
-        WriteWhole(pages_[i], originals_[i]);
+void PageCorpus::restore(const std::vector<std::string>& pages) const {
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        WriteWhole(pages[i], originals_[i]);
     }
     ::sync();
 }
 
-void PageCorpus::restoreBigPage() const {
-    WriteWhole(bigPage_, bigOriginal_);
-    ::sync();
-}
-
-void PageCorpus::restoreLinkedPages() const {
-    for (std::size_t i = 0; i < linkedPages_.size(); ++i) {
-        WriteWhole(linkedPages_[i], originals_[i]);
-    }
-    ::sync();
-}
-
-void PageCorpus::restoreBigLinkedPage() const {
-    WriteWhole(bigLinkedPage_, bigOriginal_);
+void PageCorpus::restoreBig(const std::string& page) const {
+    WriteWhole(page, bigOriginal_);
     ::sync();
 }
 

@@ -25,12 +25,15 @@ public:
 
     // Puts back the bytes every page had when generated, and flushes them, so that
     // each timed pass of a write starts from the same files with no writing pending.
-    void restorePages() const;
-    void restoreBigPage() const;
-    void restoreLinkedPages() const;
-    void restoreBigLinkedPage() const;
+    void restorePages() const { restore(pages_); }
+    void restoreBigPage() const { restoreBig(bigPage_); }
+    void restoreLinkedPages() const { restore(linkedPages_); }
+    void restoreBigLinkedPage() const { restoreBig(bigLinkedPage_); }
 
 private:
+    void restore(const std::vector<std::string>& pages) const;
+    void restoreBig(const std::string& page) const;
+
     std::string folder_;
     std::vector<std::string> pages_;
     std::vector<std::string> originals_;

@@ -119,12 +119,6 @@ inline struct stat StatOf(const std::string& path) {
 class StateHomes {
 public:
     StateHomes() {
-        char name[] = "/tmp/titora-state-XXXXXX";
-        if (::mkdtemp(name) == nullptr) {
-            throw std::runtime_error("mkdtemp failed");
-        }
-        root_ = name;
-        ::chmod(root_.c_str(), 0755);
         ::mkdir(own().c_str(), 0700);
         ::mkdir(unprivileged().c_str(), 0700);
         if (IsRoot() && ::chown(unprivileged().c_str(), kNobody, kNogroup) != 0) {
@@ -132,23 +126,15 @@ public:
         }
         ::setenv("XDG_STATE_HOME", own().c_str(), 1);
     }
-    ~StateHomes() {
-        if (::getpid() == owner_) {
-            ScratchFolder::RemoveTree(root_);
-        }
-    }
-    StateHomes(const StateHomes&) = delete;
-    StateHomes& operator=(const StateHomes&) = delete;
 
-    std::string own() const { return root_ + "/own"; }
-    std::string unprivileged() const { return root_ + "/nobody"; }
+    std::string own() const { return root_ / "own"; }
+    std::string unprivileged() const { return root_ / "nobody"; }
     // The folders that hold the journals.
     std::string journals() const { return own() + "/titora"; }
     std::string unprivilegedJournals() const { return unprivileged() + "/titora"; }
 
 private:
-    std::string root_;
-    pid_t owner_ = ::getpid();
+    ScratchFolder root_;
 };
 
 inline StateHomes stateHomes;
