@@ -46,6 +46,21 @@ std::string Saved(const std::string& page, const std::string& title) {
     return saved.replace(saved.find(old), old.size(), "<title>" + title + "</title>");
 }
 
+// Has a timer of the kernel's kill this process `delay` microseconds from now, however
+// busy the processors are.
+void KillAfter(useconds_t delay) {
+    sigevent event{};
+    event.sigev_notify = SIGEV_SIGNAL;
+    event.sigev_signo = SIGKILL;
+    timer_t timer;
+    itimerspec when{};
+    when.it_value.tv_nsec = 1000 + static_cast<long>(delay) * 1000;
+    if (::timer_create(CLOCK_MONOTONIC, &event, &timer) != 0 ||
+        ::timer_settime(timer, 0, &when, nullptr) != 0) {
+        ::_exit(7);
+    }
+}
+
 int KillsPerRoad() {
     const char* kills = std::getenv("TITORA_CRASH_KILLS");
     return kills != nullptr ? std::atoi(kills) : 12;
@@ -86,32 +101,17 @@ protected:
     void KillAndCheck(const Road& road, std::mt19937& random, std::map<std::string, int>* left) {
         const useconds_t delay =
             std::uniform_int_distribution<useconds_t>(0, road.aimed ? 3000 : 40000)(random);
-        int ready[2];
-        ASSERT_EQ(::pipe(ready), 0);
         const pid_t pid = ::fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
             if (road.unprivileged) {
                 test::BecomeUnprivileged();
             }
-            if (::write(ready[1], "x", 1) != 1) {
-                ::_exit(6);
-            }
-            // The third write of an in-place save, after the journal's two, is the page's:
-            // a timer of the kernel's kills the saver a moment after that write began.
+            // The third write of an in-place save, after the journal's two, is the page's.
             int writes = 0;
             platform::SetCallHook([&](const char* call) {
                 if (road.aimed && std::string(call) == "WriteAt" && ++writes == 3) {
-                    sigevent event{};
-                    event.sigev_notify = SIGEV_SIGNAL;
-                    event.sigev_signo = SIGKILL;
-                    timer_t timer;
-                    itimerspec when{};
-                    when.it_value.tv_nsec = 1000 + static_cast<long>(delay) * 1000;
-                    if (::timer_create(CLOCK_MONOTONIC, &event, &timer) != 0 ||
-                        ::timer_settime(timer, 0, &when, nullptr) != 0) {
-                        ::_exit(7);
-                    }
+                    KillAfter(delay);
                 }
             });
             for (int i = 0;; ++i) {
@@ -122,10 +122,6 @@ protected:
                 }
             }
         }
-        ::close(ready[1]);
-        char byte;
-        ASSERT_EQ(::read(ready[0], &byte, 1), 1);
-        ::close(ready[0]);
         if (!road.aimed) {
             ::usleep(delay);
             ::kill(pid, SIGKILL);
