@@ -33,7 +33,7 @@ Replaced ReplaceThroughTemporary(const PageFile& page, std::string_view text) {
         !platform::Flush(temporary.file())) {
         FailWrite();
     }
-    switch (platform::Replace(temporary, page.name(), page.info().id)) {
+    switch (platform::Replace(temporary, page.name(), page.file())) {
     case platform::Replacement::kDone:
         return Replaced::kYes;
     case platform::Replacement::kNameMoved:

@@ -162,7 +162,7 @@ public:
 
 private:
     friend Temporary CreateTemporary(const Folder& folder);
-    friend Replacement Replace(Temporary& temporary, const std::string& name, const FileId& page);
+    friend Replacement Replace(Temporary& temporary, const std::string& name, const File& page);
     void discard() noexcept;
 
     const Folder* folder_ = nullptr;
@@ -180,9 +180,9 @@ Temporary CreateTemporary(const Folder& folder);
 bool CopyMetadata(const File& from, const File& to);
 
 // Puts the temporary file at `name` in its folder in one step, provided that the name
-// still leads to the file `page` at that moment; a file swapped in at the name (a link,
-// a FIFO, another file) is left there, untouched.
-Replacement Replace(Temporary& temporary, const std::string& name, const FileId& page);
+// still leads to the file `page` (open) at that moment; a file swapped in at the name (a
+// link, a FIFO, another file) is left there, untouched.
+Replacement Replace(Temporary& temporary, const std::string& name, const File& page);
 
 // Removes the temporary files that saves in `folder` have left behind when they were
 // killed, leaving those whose writer still lives. Not counted: a clean-up.

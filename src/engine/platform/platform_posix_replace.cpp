@@ -260,10 +260,15 @@ bool CopyMetadata(const File& from, const File& to) {
     return ::fchmod(Fd(to), st.st_mode & 07777) == 0;
 }
 
-Replacement Replace(Temporary& temporary, const std::string& name, const FileId& page) {
-    if (Injected("Replace") || temporary.folder_ == nullptr) {
+Replacement Replace(Temporary& temporary, const std::string& name, const File& page) {
+    struct stat pageInfo;
+    if (Injected("Replace") || temporary.folder_ == nullptr || ::fstat(Fd(page), &pageInfo) != 0) {
         return Replacement::kRefused;
     }
+    // Once swapped away, the page stands at the temporary name until it is removed: a
+    // lock keeps other saves from taking it for abandoned meanwhile. Held by another
+    // already, it is as safe.
+    ::flock(Fd(page), LOCK_EX | LOCK_NB);
     const int dir = Fd(*temporary.folder_);
     if (temporary.name_.empty()) {
         temporary.name_ = TakeSlot(
@@ -276,7 +281,7 @@ Replacement Replace(Temporary& temporary, const std::string& name, const FileId&
     const auto isPage = [&](const char* at) {
         struct stat st;
         return ::fstatat(dir, at, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
-               st.st_dev == page.volume && st.st_ino == page.index;
+               SameFile(st, pageInfo);
     };
     // The swap and the look at what it took away are two steps, but whatever it took
     // away is still there, at the temporary name, and goes back if it is not the page.
