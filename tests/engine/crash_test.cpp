@@ -100,7 +100,7 @@ protected:
     // kills it at a random moment; then the next call, as the same user, runs.
     void KillAndCheck(const Road& road, std::mt19937& random, std::map<std::string, int>* left) {
         const useconds_t delay =
-            std::uniform_int_distribution<useconds_t>(0, road.aimed ? 3000 : 40000)(random);
+            std::uniform_int_distribution<useconds_t>(0, road.aimed ? 1000 : 40000)(random);
         const pid_t pid = ::fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
