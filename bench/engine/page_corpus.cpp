@@ -68,6 +68,18 @@ std::string MakePage(std::mt19937& random, std::size_t size, const char* br) {
     return page;
 }
 
+std::string WithCrLf(const std::string& page) {
+    std::string text;
+    text.reserve(page.size() + page.size() / 16);
+    for (std::size_t i = 0; i < page.size(); ++i) {
+        if (page[i] == '\n' && (i == 0 || page[i - 1] != '\r')) {
+            text += '\r';
+        }
+        text += page[i];
+    }
+    return text;
+}
+
 void WriteWhole(const std::string& path, const std::string& bytes) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) {
@@ -112,10 +124,12 @@ PageCorpus::PageCorpus() {
     bigLinkedPage_ = folder_ + "/linked/big.html";
     restoreLinkedPages();
     restoreBigLinkedPage();
-    for (const std::string& page : linkedPages_) {
-        ::link(page.c_str(), (page + ".link").c_str());
+    for (std::size_t i = 0; i < linkedPages_.size(); ++i) {
+        ::link(linkedPages_[i].c_str(), (linkedPages_[i] + ".link").c_str());
+        rewritten_[linkedPages_[i]] = WithCrLf(originals_[i]);
     }
     ::link(bigLinkedPage_.c_str(), (bigLinkedPage_ + ".link").c_str());
+    rewritten_[bigLinkedPage_] = WithCrLf(bigOriginal_);
 }
 
 PageCorpus::~PageCorpus() {

@@ -5,6 +5,7 @@
 // place; their journals go to a state folder in the scratch folder.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ public:
     std::size_t totalBytes() const { return totalBytes_; }
     const std::vector<std::string>& linkedPages() const { return linkedPages_; }
     const std::string& bigLinkedPage() const { return bigLinkedPage_; }
+    // The bytes a rewrite of a page rewritten in place leaves, but for its title: every
+    // line break CR LF.
+    const std::string& rewritten(const std::string& page) const { return rewritten_.at(page); }
 
     // Puts back the bytes every page had when generated, and flushes them, so that
     // each timed pass of a write starts from the same files with no writing pending.
@@ -41,6 +45,7 @@ private:
     std::string bigOriginal_;
     std::vector<std::string> linkedPages_;
     std::string bigLinkedPage_;
+    std::map<std::string, std::string> rewritten_;
     std::size_t totalBytes_ = 0;
 };
 

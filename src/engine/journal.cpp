@@ -13,6 +13,9 @@ namespace {
 // "key length:bytes".
 constexpr std::string_view kFirstLine = "Titora journal 1\n";
 constexpr std::string_view kTail = "\nend\n";
+// A slot that held a journal up to this size keeps its blocks for the next one; a larger
+// one gives them back rather than hold a large file in the user's state folder.
+constexpr std::uint64_t kSlotKeptSize = 4 << 20;
 
 std::string Hex(std::uint64_t value) {
     char digits[16];
@@ -61,7 +64,16 @@ public:
         return literal(after);
     }
 
-    bool atEnd() const { return rest_.empty(); }
+    bool skipLine() {
+        const std::size_t end = rest_.find('\n');
+        if (end == std::string_view::npos) {
+            return false;
+        }
+        rest_.remove_prefix(end + 1);
+        return true;
+    }
+
+    std::size_t left() const { return rest_.size(); }
 
 private:
     std::string_view rest_;
@@ -92,28 +104,57 @@ bool ParseJournal(std::string_view bytes, JournalRecord* record) {
     std::string_view folder;
     std::string_view name;
     std::string_view title;
-    if (!reader.literal(kFirstLine) || !reader.literal("page ") ||
-        !reader.number(&record->page.volume, 16) || !reader.literal(" ") ||
-        !reader.number(&record->page.index, 16) || !reader.literal("\ncode-page ") ||
-        !reader.number(&codePage, 10) || !reader.literal("\n") ||
+    // What follows the tail is what the slot held before.
+    if (!JournalOfPage(bytes, &record->page) || !reader.literal(kFirstLine) || !reader.skipLine() ||
+        !reader.literal("code-page ") || !reader.number(&codePage, 10) || !reader.literal("\n") ||
         !reader.field("folder", &folder, "\n") || !reader.field("name", &name, "\n") ||
-        !reader.field("title", &title, "\n") || !reader.field("old", &record->old, kTail) ||
-        !reader.atEnd()) {
+        !reader.field("title", &title, "\n") || !reader.field("old", &record->old, kTail)) {
         return false;
     }
     record->codePage = static_cast<unsigned>(codePage);
     record->folder = folder;
     record->name = name;
     record->title = title;
+    record->length = bytes.size() - reader.left();
     return true;
 }
 
-std::string JournalName(const platform::FileId& page) {
-    return Hex(page.volume) + "-" + Hex(page.index) + ".journal";
+bool HoldsJournal(std::string_view start) {
+    return start.substr(0, kFirstLine.size()) == kFirstLine;
+}
+
+bool JournalOfPage(std::string_view start, platform::FileId* page) {
+    Reader reader(start);
+    return reader.literal(kFirstLine) && reader.literal("page ") &&
+           reader.number(&page->volume, 16) && reader.literal(" ") &&
+           reader.number(&page->index, 16) && reader.literal("\n");
+}
+
+constexpr std::string_view kSlotPrefix = "journal-";
+
+std::string JournalSlotName(int slot) {
+    return std::string(kSlotPrefix) + std::to_string(slot);
+}
+
+bool IsJournalSlotName(const std::string& name) {
+    return name.compare(0, kSlotPrefix.size(), kSlotPrefix) == 0;
+}
+
+std::string KeptJournalName(const platform::FileId& page, int n) {
+    return Hex(page.volume) + "-" + Hex(page.index) + "." + std::to_string(n) + ".kept";
+}
+
+bool EmptySlot(const platform::File& slot, std::uint64_t length) {
+    platform::FileInfo info;
+    if (length > kSlotKeptSize || !platform::GetInfo(slot, &info) || info.size > kSlotKeptSize) {
+        return platform::Truncate(slot, 0);
+    }
+    const std::string zeros(static_cast<std::size_t>(length), '\0');
+    return platform::WriteAt(slot, 0, zeros.data(), zeros.size());
 }
 
 SaveJournal::SaveJournal(const PageFile& page, std::string_view title, unsigned codePage)
-    : state_(platform::OpenStateFolder(true)), name_(JournalName(page.info().id)) {
+    : state_(platform::OpenStateFolder(true)) {
     const auto failCreate = [&] { throw TitleEngineError("Cannot create file " + page.path()); };
     JournalRecord record;
     record.page = page.info().id;
@@ -121,21 +162,9 @@ SaveJournal::SaveJournal(const PageFile& page, std::string_view title, unsigned 
     record.name = page.name();
     record.title = std::string(title);
     platform::FileInfo now;
+    bool created = false;
     if (!state_.isOpen() || !platform::FolderPath(page.folder(), &record.folder) ||
-        !platform::GetInfo(page.file(), &now)) {
-        failCreate();
-    }
-    file_ = platform::CreateInFolder(state_, name_);
-    if (!file_.isOpen()) {
-        failCreate();
-    }
-    // Locked at once; a recovery that took the new, empty journal for one left behind
-    // before that has removed it, and the save must not go on without one.
-    platform::FileInfo held;
-    platform::FileInfo named;
-    if (!platform::TryLock(file_) || !platform::GetInfo(file_, &held) ||
-        !platform::GetInfoAt(state_, name_, &named) || held.id != named.id) {
-        file_ = platform::File();
+        !platform::GetInfo(page.file(), &now) || !takeSlot(&created)) {
         failCreate();
     }
     const std::string head = JournalHead(record, now.size);
@@ -143,14 +172,44 @@ SaveJournal::SaveJournal(const PageFile& page, std::string_view title, unsigned 
     oldAt_ = head.size();
     oldSize_ = now.size;
     // The page's bytes go in as the system copies them, without passing through memory
-    // of ours; a page that shrinks meanwhile is being written by someone else.
+    // of ours; a page that shrinks meanwhile is being written by someone else. A new
+    // slot's name is made to last as well.
     if (!platform::WriteAt(file_, 0, head.data(), head.size()) ||
         !platform::Copy(page.file(), 0, file_, oldAt_, oldSize_) ||
         !platform::WriteAt(file_, oldAt_ + oldSize_, tail.data(), tail.size()) ||
-        !platform::Flush(file_) || !platform::FlushFolder(state_)) {
-        remove();
+        !platform::Flush(file_) || (created && !platform::FlushFolder(state_))) {
+        discard();
         throw TitleEngineError("Stream write error");
     }
+}
+
+bool SaveJournal::takeSlot(bool* created) {
+    for (int slot = 0; slot < kJournalSlots; ++slot) {
+        const std::string name = JournalSlotName(slot);
+        platform::File file = platform::OpenInFolder(state_, name, platform::Access::kReadWrite);
+        *created = !file.isOpen();
+        if (*created) {
+            file = platform::CreateInFolder(state_, name);
+        }
+        // Held by a living save; or removed since it was opened.
+        platform::FileInfo held;
+        platform::FileInfo named;
+        if (!file.isOpen() || !platform::TryLock(file) || !platform::GetInfo(file, &held) ||
+            !platform::GetInfoAt(state_, name, &named) || held.id != named.id) {
+            continue;
+        }
+        // A journal that a crash left waits for the next call on its page, or the next
+        // start.
+        char start[kFirstLine.size()];
+        std::size_t got = 0;
+        if (!platform::Read(file, 0, start, sizeof start, &got) ||
+            HoldsJournal(std::string_view(start, got))) {
+            continue;
+        }
+        file_ = std::move(file);
+        return true;
+    }
+    return false;
 }
 
 bool SaveJournal::restore(const platform::File& page) const {
@@ -159,11 +218,15 @@ bool SaveJournal::restore(const platform::File& page) const {
 }
 
 void SaveJournal::remove() {
-    if (!file_.isOpen()) {
-        return;
+    if (file_.isOpen()) {
+        EmptySlot(file_, oldAt_ + oldSize_ + JournalTail().size());
+        file_ = platform::File();
     }
-    // The name goes before the lock is let go, so that no one takes it for abandoned.
-    platform::RemoveInFolder(state_, name_);
+}
+
+void SaveJournal::discard() {
+    // Cut to nothing: a journal that failed to be written may have met a size limit.
+    platform::Truncate(file_, 0);
     file_ = platform::File();
 }
 

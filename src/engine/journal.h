@@ -6,8 +6,15 @@
 // folder's path and its name there) and holds its old bytes, with the title and the code
 // page the save put the title in with: from those the new bytes are rebuilt. That is all
 // it takes to tell the old bytes, the new ones and a save cut short apart, and to put
-// the old bytes back. Its writer holds a lock on it while it lives, so that a journal
-// still in use is never taken for one left behind.
+// the old bytes back.
+//
+// Journals are written into a few slot files, "journal-0", "journal-1" and so on, that
+// stay from one save to the next: a flush of a file that already has its blocks writes
+// just the bytes, where a new file would have the file system commit a new name and new
+// blocks too, which costs as much again. A slot holds one journal or none; its writer
+// holds a lock on it while it lives, so that a journal still in use is never taken for
+// one left behind. Removing a journal empties its slot: zeros over its bytes, or, for a
+// large one, the file cut to nothing.
 #pragma once
 
 #include "page_file.h"
@@ -20,14 +27,19 @@
 
 namespace titora {
 
+inline constexpr int kJournalSlots = 16;
+
+// The name of slot file `slot` in the state folder, and whether `name` is one.
+std::string JournalSlotName(int slot);
+bool IsJournalSlotName(const std::string& name);
+
 class SaveJournal {
 public:
     // Writes and flushes the journal of rewriting `page` with `title` put in with code
-    // page `codePage`; the page's bytes are copied into it as they now stand. Throws
-    // TitleEngineError "Cannot create file %s" when no journal can be made (no state
-    // folder, or a journal of this page exists: another save of it is under way or
-    // waits to be finished), "Stream write error" when it cannot be written whole;
-    // nothing of it is left then.
+    // page `codePage` into a free slot; the page's bytes are copied into it as they now
+    // stand. Throws TitleEngineError "Cannot create file %s" when no journal can be made
+    // (no state folder, or no free slot), "Stream write error" when it cannot be written
+    // whole; nothing of it is left then.
     SaveJournal(const PageFile& page, std::string_view title, unsigned codePage);
 
     // The page's length when the journal was written.
@@ -42,12 +54,17 @@ public:
     void remove();
 
 private:
+    bool takeSlot(bool* created);
+    void discard();
+
     platform::Folder state_;
-    std::string name_;
     platform::File file_;
     std::uint64_t oldAt_ = 0;
     std::uint64_t oldSize_ = 0;
 };
+
+// Empties a slot that held a journal of `length` bytes.
+bool EmptySlot(const platform::File& slot, std::uint64_t length);
 
 // What a journal records.
 struct JournalRecord {
@@ -56,18 +73,24 @@ struct JournalRecord {
     std::string folder; // the path of the page's folder
     std::string name;   // the page's name in it
     std::string title;
-    std::string_view old; // the page's old bytes, within the journal's bytes
+    std::string_view old;   // the page's old bytes, within the journal's bytes
+    std::size_t length = 0; // of the whole journal, up to the slot's bytes after it
 };
 
 // The journal's bytes before and after the old bytes; `record.old` is not looked at.
 std::string JournalHead(const JournalRecord& record, std::uint64_t oldSize);
 std::string_view JournalTail();
 
-// Reads a journal's bytes; false for anything else, a journal cut short included.
+// Reads the journal at the start of `bytes` (a slot's); false for anything else, a
+// journal cut short included.
 bool ParseJournal(std::string_view bytes, JournalRecord* record);
 
-// The name of the journal of the file `page` in the state folder.
-std::string JournalName(const platform::FileId& page);
+// Whether `start`, a slot's first bytes, begins a journal; and of which page.
+bool HoldsJournal(std::string_view start);
+bool JournalOfPage(std::string_view start, platform::FileId* page);
+
+// A name for a journal of the file `page` kept aside, the `n`-th.
+std::string KeptJournalName(const platform::FileId& page, int n);
 
 // Where a page stands against the save a journal records.
 enum class PageState {

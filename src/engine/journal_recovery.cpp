@@ -13,24 +13,24 @@
 namespace titora {
 namespace {
 
-constexpr std::string_view kJournalEnding = ".journal";
-
 enum class Recovery {
     kGone,     // nothing waits any more
-    kRestored, // the page holds its old or its new bytes, and the journal is gone
+    kRestored, // the page holds its old or its new bytes, and the slot is empty
     kWaiting,  // a living save holds it, or the page cannot be reached now
     kKept,     // the page was changed by someone else; the journal is kept aside
 };
 
-// Moves the journal `name` aside, out of the way of the page's later saves, where a
-// person can still find it.
-void KeepAside(const platform::Folder& state, const std::string& name) {
-    const std::string stem = name.substr(0, name.size() - kJournalEnding.size());
+// Copies the journal `bytes` of `page` aside into a file of its own, out of the way of
+// later saves, where a person can still find it.
+bool KeepAside(const platform::Folder& state, const platform::FileId& page,
+               std::string_view bytes) {
     for (int n = 1; n < 100; ++n) {
-        if (platform::RenameInFolder(state, name, stem + "." + std::to_string(n) + ".kept")) {
-            return;
+        const platform::File kept = platform::CreateInFolder(state, KeptJournalName(page, n));
+        if (kept.isOpen()) {
+            return platform::WriteAt(kept, 0, bytes.data(), bytes.size()) && platform::Flush(kept);
         }
     }
+    return false;
 }
 
 bool Restore(const platform::File& page, std::string_view old) {
@@ -38,8 +38,8 @@ bool Restore(const platform::File& page, std::string_view old) {
            platform::Truncate(page, old.size()) && platform::Flush(page);
 }
 
-// Opens the journal `name` in `state`, locks it and reads it into `*bytes`. Nothing
-// when that worked; else what the recovery ends with.
+// Opens the slot `name` in `state`, locks it and reads it into `*bytes`. Nothing when
+// it holds a journal; else what the recovery ends with.
 std::optional<Recovery> TakeJournal(const platform::Folder& state, const std::string& name,
                                     platform::File* journal, PageBytes* bytes) {
     *journal = platform::OpenInFolder(state, name, platform::Access::kReadWrite);
@@ -58,6 +58,9 @@ std::optional<Recovery> TakeJournal(const platform::Folder& state, const std::st
     }
     if (!ReadToEnd(*journal, held.size, 0, false, bytes)) {
         return Recovery::kWaiting;
+    }
+    if (!HoldsJournal(bytes->view())) {
+        return Recovery::kGone; // an empty slot
     }
     return std::nullopt;
 }
@@ -99,7 +102,7 @@ Recovery Recover(const platform::Folder& state, const std::string& name, const P
     JournalRecord record;
     if (!ParseJournal(bytes.view(), &record)) {
         // Cut short while it was written: its save never touched the page.
-        return platform::RemoveInFolder(state, name) ? Recovery::kRestored : Recovery::kWaiting;
+        return EmptySlot(journal, bytes.view().size()) ? Recovery::kRestored : Recovery::kWaiting;
     }
     platform::File page;
     platform::FileInfo info;
@@ -119,7 +122,10 @@ Recovery Recover(const platform::Folder& state, const std::string& name, const P
                                     : ComparePage(current.view(), record.old, next);
     switch (pageState) {
     case PageState::kForeign:
-        KeepAside(state, name);
+        if (!KeepAside(state, record.page, bytes.view().substr(0, record.length)) ||
+            !EmptySlot(journal, record.length)) {
+            return Recovery::kWaiting;
+        }
         return Recovery::kKept;
     case PageState::kBetween:
         if (!Restore(page, record.old)) {
@@ -134,7 +140,7 @@ Recovery Recover(const platform::Folder& state, const std::string& name, const P
         }
         break;
     }
-    return platform::RemoveInFolder(state, name) ? Recovery::kRestored : Recovery::kWaiting;
+    return EmptySlot(journal, record.length) ? Recovery::kRestored : Recovery::kWaiting;
 }
 
 } // namespace
@@ -160,14 +166,29 @@ PageState ComparePage(std::string_view page, std::string_view old, std::string_v
 }
 
 void RecoverInterruptedSave(PageFile& page) {
-    // Asked on every call: one look for the journal's name, and no more where none waits.
-    const std::string name = JournalName(page.info().id);
-    if (!platform::InStateFolder(name) || !page.locate()) {
+    // Asked on every call: a look at the first line of each slot there is, which slots
+    // are taken from the first one on.
+    for (int slot = 0; slot < kJournalSlots; ++slot) {
+        const std::string name = JournalSlotName(slot);
+        const platform::File file = platform::OpenInStateFolder(name);
+        if (!file.isOpen()) {
+            return;
+        }
+        char start[128];
+        std::size_t got = 0;
+        platform::FileId named;
+        if (!platform::Read(file, 0, start, sizeof start, &got) ||
+            !JournalOfPage(std::string_view(start, got), &named) || named != page.info().id) {
+            continue;
+        }
+        if (!page.locate()) {
+            return;
+        }
+        const platform::Folder state = platform::OpenStateFolder(false);
+        if (state.isOpen()) {
+            Recover(state, name, &page);
+        }
         return;
-    }
-    const platform::Folder state = platform::OpenStateFolder(false);
-    if (state.isOpen()) {
-        Recover(state, name, &page);
     }
 }
 
@@ -179,10 +200,8 @@ RecoveryReport RecoverAllJournals() {
         return report;
     }
     for (const std::string& name : names) {
-        if (name.size() <= kJournalEnding.size() ||
-            name.compare(name.size() - kJournalEnding.size(), kJournalEnding.size(),
-                         kJournalEnding) != 0) {
-            continue;
+        if (!IsJournalSlotName(name)) {
+            continue; // a journal kept aside, say
         }
         Recovery recovery = Recovery::kWaiting;
         try {

@@ -135,7 +135,7 @@ protected:
         const std::string killed =
             test::ScratchFolder::Names(Folder(road)).size() > road.names.size() ? "a temporary file"
             : !IsWhole(test::ReadBytes(road.page))                              ? "a torn page"
-            : !test::ScratchFolder::Names(journals).empty()                     ? "a journal"
+            : !test::Journals(journals).empty()                                 ? "a journal"
                                                                                 : "";
         ++(*left)[killed];
         const test::Outcome title =
@@ -143,7 +143,7 @@ protected:
         const std::string bytes = test::ReadBytes(road.page);
         EXPECT_TRUE(IsWhole(bytes))
             << "a damaged page of " << bytes.size() << " bytes, read as " << title;
-        EXPECT_EQ(test::ScratchFolder::Names(journals), std::set<std::string>{});
+        EXPECT_EQ(test::Journals(journals), std::set<std::string>{});
     }
 
     void KillSaves(const Road& road) {

@@ -166,7 +166,7 @@ TEST_F(CarefulSave, ShortWriteFailsAndKeepsTheOldBytes) {
     }
     EXPECT_EQ(folder.names(),
               (std::set<std::string>{"page.html", "linked.html", "second-name.html"}));
-    EXPECT_EQ(test::ScratchFolder::Names(test::stateHomes.journals()), std::set<std::string>{});
+    EXPECT_EQ(test::Journals(test::stateHomes.journals()), std::set<std::string>{});
 }
 
 // Fails each counted platform call of a save in turn, until the save gets through
@@ -189,7 +189,7 @@ void FailEachStep(const std::string& path, const test::ScratchFolder& folder,
         EXPECT_EQ(folder.names(), names) << "call " << n;
         test::Run([&] { return ReadTitle(path); });
         EXPECT_EQ(test::ReadBytes(path), bytes) << "call " << n;
-        EXPECT_EQ(test::ScratchFolder::Names(test::stateHomes.journals()), std::set<std::string>{})
+        EXPECT_EQ(test::Journals(test::stateHomes.journals()), std::set<std::string>{})
             << "call " << n;
         if (calls < n) {
             EXPECT_EQ(outcome, Result("written"));
@@ -235,9 +235,10 @@ TEST_F(CarefulSave, PageSwappedBeforeTheSaveIsLeftAlone) {
         {"FIFO", [&] { ::mkfifo(page.c_str(), 0644); }, S_IFIFO},
         {"read-only file", [&] { test::WriteBytes(page, "theirs", 0444); }, S_IFREG},
     };
-    // The call just before the step that would replace or write the page, on each road.
-    for (const char* before : {"Replace", "CreateInFolder"}) {
-        const bool inPlace = std::string(before) == "CreateInFolder";
+    // A call on each road between the read and the step that would replace or write the
+    // page: before the swap, and before the journal takes the page's bytes.
+    for (const char* before : {"Replace", "Copy"}) {
+        const bool inPlace = std::string(before) == "Copy";
         for (const Newcomer& newcomer : newcomers) {
             test::WriteBytes(outside, "secret");
             test::WriteBytes(page, kOldBytes);
@@ -268,8 +269,7 @@ TEST_F(CarefulSave, PageSwappedBeforeTheSaveIsLeftAlone) {
                 names.insert("other.html");
             }
             EXPECT_EQ(folder.names(), names) << road;
-            EXPECT_EQ(test::ScratchFolder::Names(test::stateHomes.journals()),
-                      std::set<std::string>{});
+            EXPECT_EQ(test::Journals(test::stateHomes.journals()), std::set<std::string>{});
             for (const std::string& name : names) {
                 if (name != "outside") {
                     ::unlink((folder / name).c_str());

@@ -153,6 +153,19 @@ inline void BecomeUnprivileged() {
     ::setenv("XDG_STATE_HOME", stateHomes.unprivileged().c_str(), 1);
 }
 
+// The journals in the journal folder `folder` that wait to be finished or were kept
+// aside: the slot files that hold one, and the journals kept.
+inline std::set<std::string> Journals(const std::string& folder) {
+    std::set<std::string> journals;
+    for (const std::string& name : ScratchFolder::Names(folder)) {
+        const bool kept = name.size() > 5 && name.compare(name.size() - 5, 5, ".kept") == 0;
+        if (kept || ReadBytes(folder + "/" + name).rfind("Titora journal", 0) == 0) {
+            journals.insert(name);
+        }
+    }
+    return journals;
+}
+
 // What an engine call ended with: its result, or the message of its error.
 struct Outcome {
     bool failed = false;

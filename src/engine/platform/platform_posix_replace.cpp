@@ -26,8 +26,9 @@ using posix::Retrying;
 namespace {
 
 // How many saves may write in one folder at once through named temporary files; a
-// save finding them all taken rewrites its page in place instead.
-constexpr int kSlots = 16;
+// save finding them all taken rewrites its page in place instead. Every save looks at
+// each of them, so they are few.
+constexpr int kSlots = 8;
 
 std::string SlotName(int slot) {
     return ".~titora-" + std::to_string(slot) + ".tmp";
