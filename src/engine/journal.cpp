@@ -16,6 +16,8 @@ constexpr std::string_view kTail = "\nend\n";
 // A slot that held a journal up to this size keeps its blocks for the next one; a larger
 // one gives them back rather than hold a large file in the user's state folder.
 constexpr std::uint64_t kSlotKeptSize = 4 << 20;
+constexpr std::string_view kSlotPrefix = "journal-";
+constexpr std::string_view kJournalEnding = ".journal";
 
 std::string Hex(std::uint64_t value) {
     char digits[16];
@@ -64,15 +66,6 @@ public:
         return literal(after);
     }
 
-    bool skipLine() {
-        const std::size_t end = rest_.find('\n');
-        if (end == std::string_view::npos) {
-            return false;
-        }
-        rest_.remove_prefix(end + 1);
-        return true;
-    }
-
     std::size_t left() const { return rest_.size(); }
 
 private:
@@ -105,8 +98,10 @@ bool ParseJournal(std::string_view bytes, JournalRecord* record) {
     std::string_view name;
     std::string_view title;
     // What follows the tail is what the slot held before.
-    if (!JournalOfPage(bytes, &record->page) || !reader.literal(kFirstLine) || !reader.skipLine() ||
-        !reader.literal("code-page ") || !reader.number(&codePage, 10) || !reader.literal("\n") ||
+    if (!reader.literal(kFirstLine) || !reader.literal("page ") ||
+        !reader.number(&record->page.volume, 16) || !reader.literal(" ") ||
+        !reader.number(&record->page.index, 16) || !reader.literal("\ncode-page ") ||
+        !reader.number(&codePage, 10) || !reader.literal("\n") ||
         !reader.field("folder", &folder, "\n") || !reader.field("name", &name, "\n") ||
         !reader.field("title", &title, "\n") || !reader.field("old", &record->old, kTail)) {
         return false;
@@ -123,34 +118,52 @@ bool HoldsJournal(std::string_view start) {
     return start.substr(0, kFirstLine.size()) == kFirstLine;
 }
 
-bool JournalOfPage(std::string_view start, platform::FileId* page) {
-    Reader reader(start);
-    return reader.literal(kFirstLine) && reader.literal("page ") &&
-           reader.number(&page->volume, 16) && reader.literal(" ") &&
-           reader.number(&page->index, 16) && reader.literal("\n");
-}
-
-constexpr std::string_view kSlotPrefix = "journal-";
-
 std::string JournalSlotName(int slot) {
     return std::string(kSlotPrefix) + std::to_string(slot);
 }
 
-bool IsJournalSlotName(const std::string& name) {
-    return name.compare(0, kSlotPrefix.size(), kSlotPrefix) == 0;
+std::string JournalName(const platform::FileId& page) {
+    return Hex(page.volume) + "-" + Hex(page.index) + std::string(kJournalEnding);
+}
+
+bool IsJournalFileName(const std::string& name) {
+    return name.compare(0, kSlotPrefix.size(), kSlotPrefix) == 0 ||
+           (name.size() > kJournalEnding.size() &&
+            name.compare(name.size() - kJournalEnding.size(), kJournalEnding.size(),
+                         kJournalEnding) == 0);
 }
 
 std::string KeptJournalName(const platform::FileId& page, int n) {
     return Hex(page.volume) + "-" + Hex(page.index) + "." + std::to_string(n) + ".kept";
 }
 
-bool EmptySlot(const platform::File& slot, std::uint64_t length) {
+bool EmptySlot(const platform::Folder& state, const std::string& name, const platform::File& slot,
+               std::uint64_t length) {
     platform::FileInfo info;
+    bool emptied = false;
     if (length > kSlotKeptSize || !platform::GetInfo(slot, &info) || info.size > kSlotKeptSize) {
-        return platform::Truncate(slot, 0);
+        emptied = platform::Truncate(slot, 0);
+    } else {
+        const std::string zeros(static_cast<std::size_t>(length), '\0');
+        emptied = platform::WriteAt(slot, 0, zeros.data(), zeros.size());
     }
-    const std::string zeros(static_cast<std::size_t>(length), '\0');
-    return platform::WriteAt(slot, 0, zeros.data(), zeros.size());
+    if (!emptied || name.compare(0, kSlotPrefix.size(), kSlotPrefix) == 0) {
+        return emptied;
+    }
+    // Back to the first slot name not taken. Should renaming fail for another reason, or
+    // all be taken, the file goes: a new slot is made when one is needed, and slots do
+    // not multiply.
+    for (int n = 0; n < kJournalSlots; ++n) {
+        const std::string slotName = JournalSlotName(n);
+        if (platform::RenameInFolder(state, name, slotName)) {
+            return true;
+        }
+        platform::FileInfo taken;
+        if (!platform::GetInfoAt(state, slotName, &taken)) {
+            break;
+        }
+    }
+    return platform::RemoveInFolder(state, name);
 }
 
 SaveJournal::SaveJournal(const PageFile& page, std::string_view title, unsigned codePage)
@@ -164,7 +177,7 @@ SaveJournal::SaveJournal(const PageFile& page, std::string_view title, unsigned 
     platform::FileInfo now;
     bool created = false;
     if (!state_.isOpen() || !platform::FolderPath(page.folder(), &record.folder) ||
-        !platform::GetInfo(page.file(), &now) || !takeSlot(&created)) {
+        !platform::GetInfo(page.file(), &now) || !takeSlot(record.page, &created)) {
         failCreate();
     }
     const std::string head = JournalHead(record, now.size);
@@ -183,7 +196,7 @@ SaveJournal::SaveJournal(const PageFile& page, std::string_view title, unsigned 
     }
 }
 
-bool SaveJournal::takeSlot(bool* created) {
+bool SaveJournal::takeSlot(const platform::FileId& page, bool* created) {
     for (int slot = 0; slot < kJournalSlots; ++slot) {
         const std::string name = JournalSlotName(slot);
         platform::File file = platform::OpenInFolder(state_, name, platform::Access::kReadWrite);
@@ -191,20 +204,24 @@ bool SaveJournal::takeSlot(bool* created) {
         if (*created) {
             file = platform::CreateInFolder(state_, name);
         }
-        // Held by a living save; or removed since it was opened.
+        // Held by a living save; or renamed since it was opened.
         platform::FileInfo held;
         platform::FileInfo named;
         if (!file.isOpen() || !platform::TryLock(file) || !platform::GetInfo(file, &held) ||
             !platform::GetInfoAt(state_, name, &named) || held.id != named.id) {
             continue;
         }
-        // A journal that a crash left waits for the next call on its page, or the next
-        // start.
+        // A journal whose name a crash of the machine lost waits for the next start.
         char start[kFirstLine.size()];
         std::size_t got = 0;
         if (!platform::Read(file, 0, start, sizeof start, &got) ||
             HoldsJournal(std::string_view(start, got))) {
             continue;
+        }
+        // Refused when a journal of this page waits, or another save of it runs.
+        name_ = JournalName(page);
+        if (!platform::RenameInFolder(state_, name, name_)) {
+            return false;
         }
         file_ = std::move(file);
         return true;
@@ -219,14 +236,14 @@ bool SaveJournal::restore(const platform::File& page) const {
 
 void SaveJournal::remove() {
     if (file_.isOpen()) {
-        EmptySlot(file_, oldAt_ + oldSize_ + JournalTail().size());
+        EmptySlot(state_, name_, file_, oldAt_ + oldSize_ + JournalTail().size());
         file_ = platform::File();
     }
 }
 
 void SaveJournal::discard() {
-    // Cut to nothing: a journal that failed to be written may have met a size limit.
-    platform::Truncate(file_, 0);
+    // Cut to nothing: writing it may have failed at a file size limit.
+    EmptySlot(state_, name_, file_, UINT64_MAX);
     file_ = platform::File();
 }
 

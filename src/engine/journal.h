@@ -8,13 +8,16 @@
 // it takes to tell the old bytes, the new ones and a save cut short apart, and to put
 // the old bytes back.
 //
-// Journals are written into a few slot files, "journal-0", "journal-1" and so on, that
-// stay from one save to the next: a flush of a file that already has its blocks writes
-// just the bytes, where a new file would have the file system commit a new name and new
-// blocks too, which costs as much again. A slot holds one journal or none; its writer
-// holds a lock on it while it lives, so that a journal still in use is never taken for
-// one left behind. Removing a journal empties its slot: zeros over its bytes, or, for a
-// large one, the file cut to nothing.
+// Journals are written into a few slot files that stay from one save to the next: a
+// flush of a file that already has its blocks writes just the bytes, where a new file
+// would have the file system commit a new name and new blocks too, which costs as much
+// again. An empty slot is named "journal-N"; one that holds the journal of a page is
+// named after the page ("<volume>-<index>.journal"), so that every call on a page can
+// look for one with a single question. A name is only a guide: after a crash of the
+// machine the start-up step reads every slot. A slot's writer holds a lock on it while it
+// lives, so that a journal still in use is never taken for one left behind. Removing a
+// journal empties its slot (zeros over its bytes, or, for a large one, the file cut to
+// nothing) and gives it back its slot name.
 #pragma once
 
 #include "page_file.h"
@@ -29,9 +32,11 @@ namespace titora {
 
 inline constexpr int kJournalSlots = 16;
 
-// The name of slot file `slot` in the state folder, and whether `name` is one.
+// The name of empty slot `slot`; of the slot holding the journal of the file `page`;
+// and whether `name` is either.
 std::string JournalSlotName(int slot);
-bool IsJournalSlotName(const std::string& name);
+std::string JournalName(const platform::FileId& page);
+bool IsJournalFileName(const std::string& name);
 
 class SaveJournal {
 public:
@@ -54,17 +59,20 @@ public:
     void remove();
 
 private:
-    bool takeSlot(bool* created);
+    bool takeSlot(const platform::FileId& page, bool* created);
     void discard();
 
     platform::Folder state_;
+    std::string name_;
     platform::File file_;
     std::uint64_t oldAt_ = 0;
     std::uint64_t oldSize_ = 0;
 };
 
-// Empties a slot that held a journal of `length` bytes.
-bool EmptySlot(const platform::File& slot, std::uint64_t length);
+// Empties the slot `name` (open as `slot`) that held a journal of `length` bytes, and
+// gives it back a slot name. False when it could not be emptied.
+bool EmptySlot(const platform::Folder& state, const std::string& name, const platform::File& slot,
+               std::uint64_t length);
 
 // What a journal records.
 struct JournalRecord {
@@ -85,9 +93,8 @@ std::string_view JournalTail();
 // journal cut short included.
 bool ParseJournal(std::string_view bytes, JournalRecord* record);
 
-// Whether `start`, a slot's first bytes, begins a journal; and of which page.
+// Whether `start`, a slot's first bytes, begins a journal.
 bool HoldsJournal(std::string_view start);
-bool JournalOfPage(std::string_view start, platform::FileId* page);
 
 // A name for a journal of the file `page` kept aside, the `n`-th.
 std::string KeptJournalName(const platform::FileId& page, int n);

@@ -60,7 +60,9 @@ std::optional<Recovery> TakeJournal(const platform::Folder& state, const std::st
         return Recovery::kWaiting;
     }
     if (!HoldsJournal(bytes->view())) {
-        return Recovery::kGone; // an empty slot
+        // An empty slot, perhaps still named after a page.
+        EmptySlot(state, name, *journal, 0);
+        return Recovery::kGone;
     }
     return std::nullopt;
 }
@@ -102,7 +104,8 @@ Recovery Recover(const platform::Folder& state, const std::string& name, const P
     JournalRecord record;
     if (!ParseJournal(bytes.view(), &record)) {
         // Cut short while it was written: its save never touched the page.
-        return EmptySlot(journal, bytes.view().size()) ? Recovery::kRestored : Recovery::kWaiting;
+        return EmptySlot(state, name, journal, bytes.view().size()) ? Recovery::kRestored
+                                                                    : Recovery::kWaiting;
     }
     platform::File page;
     platform::FileInfo info;
@@ -123,7 +126,7 @@ Recovery Recover(const platform::Folder& state, const std::string& name, const P
     switch (pageState) {
     case PageState::kForeign:
         if (!KeepAside(state, record.page, bytes.view().substr(0, record.length)) ||
-            !EmptySlot(journal, record.length)) {
+            !EmptySlot(state, name, journal, record.length)) {
             return Recovery::kWaiting;
         }
         return Recovery::kKept;
@@ -140,7 +143,8 @@ Recovery Recover(const platform::Folder& state, const std::string& name, const P
         }
         break;
     }
-    return EmptySlot(journal, record.length) ? Recovery::kRestored : Recovery::kWaiting;
+    return EmptySlot(state, name, journal, record.length) ? Recovery::kRestored
+                                                          : Recovery::kWaiting;
 }
 
 } // namespace
@@ -166,29 +170,14 @@ PageState ComparePage(std::string_view page, std::string_view old, std::string_v
 }
 
 void RecoverInterruptedSave(PageFile& page) {
-    // Asked on every call: a look at the first line of each slot there is, which slots
-    // are taken from the first one on.
-    for (int slot = 0; slot < kJournalSlots; ++slot) {
-        const std::string name = JournalSlotName(slot);
-        const platform::File file = platform::OpenInStateFolder(name);
-        if (!file.isOpen()) {
-            return;
-        }
-        char start[128];
-        std::size_t got = 0;
-        platform::FileId named;
-        if (!platform::Read(file, 0, start, sizeof start, &got) ||
-            !JournalOfPage(std::string_view(start, got), &named) || named != page.info().id) {
-            continue;
-        }
-        if (!page.locate()) {
-            return;
-        }
-        const platform::Folder state = platform::OpenStateFolder(false);
-        if (state.isOpen()) {
-            Recover(state, name, &page);
-        }
+    // Asked on every call: one look for the name of a slot holding the page's journal.
+    const std::string name = JournalName(page.info().id);
+    if (!platform::InStateFolder(name) || !page.locate()) {
         return;
+    }
+    const platform::Folder state = platform::OpenStateFolder(false);
+    if (state.isOpen()) {
+        Recover(state, name, &page);
     }
 }
 
@@ -200,7 +189,7 @@ RecoveryReport RecoverAllJournals() {
         return report;
     }
     for (const std::string& name : names) {
-        if (!IsJournalSlotName(name)) {
+        if (!IsJournalFileName(name)) {
             continue; // a journal kept aside, say
         }
         Recovery recovery = Recovery::kWaiting;

@@ -196,13 +196,18 @@ void RemoveAbandonedTemporaries(const Folder& folder);
 // is not the user's own, or cannot be made.
 Folder OpenStateFolder(bool create);
 
-// Opens the file `name` in the state folder for reading with one call, for a look taken
-// on every call. Closed when there is none.
-File OpenInStateFolder(const std::string& name);
+// Whether the state folder holds something named `name`: one look that opens nothing,
+// for a question asked on every call.
+bool InStateFolder(const std::string& name);
 
 // Creates the new file `name` in `folder`, readable and writable by its owner only;
 // fails when the name is taken.
 File CreateInFolder(const Folder& folder, const std::string& name);
+
+bool RemoveInFolder(const Folder& folder, const std::string& name);
+
+// Renames `from` to `to` in `folder`; fails when `to` is taken.
+bool RenameInFolder(const Folder& folder, const std::string& from, const std::string& to);
 
 // Makes the names just created or removed in `folder` survive a crash of the machine.
 bool FlushFolder(const Folder& folder);

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <pwd.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
@@ -60,16 +61,11 @@ void MakeFolders(const std::string& path) {
 
 } // namespace
 
-File OpenInStateFolder(const std::string& name) {
-    const std::string home = Injected("OpenInStateFolder") ? std::string() : StateHome();
-    if (home.empty()) {
-        return File();
-    }
-    const std::string path = home + "/titora/" + name;
-    const int fd = Retrying([&] {
-        return ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    });
-    return fd < 0 ? File() : File(fd);
+bool InStateFolder(const std::string& name) {
+    struct stat st;
+    const std::string home = Injected("InStateFolder") ? std::string() : StateHome();
+    return !home.empty() &&
+           ::fstatat(AT_FDCWD, (home + "/titora/" + name).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 Folder OpenStateFolder(bool create) {
@@ -108,6 +104,26 @@ File CreateInFolder(const Folder& folder, const std::string& name) {
                         O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0600);
     });
     return fd < 0 ? File() : File(fd);
+}
+
+bool RemoveInFolder(const Folder& folder, const std::string& name) {
+    return !Injected("RemoveInFolder") && ::unlinkat(Fd(folder), name.c_str(), 0) == 0;
+}
+
+bool RenameInFolder(const Folder& folder, const std::string& from, const std::string& to) {
+    if (Injected("RenameInFolder")) {
+        return false;
+    }
+    const int dir = Fd(folder);
+    if (::renameat2(dir, from.c_str(), dir, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+        return false;
+    }
+    // A file system that cannot refuse to replace: a second name, then the first goes.
+    return ::linkat(dir, from.c_str(), dir, to.c_str(), 0) == 0 &&
+           ::unlinkat(dir, from.c_str(), 0) == 0;
 }
 
 bool FlushFolder(const Folder& folder) {
