@@ -47,9 +47,6 @@ public:
     // whole; nothing of it is left then.
     SaveJournal(const PageFile& page, std::string_view title, unsigned codePage);
 
-    // The page's length when the journal was written.
-    std::uint64_t oldSize() const { return oldSize_; }
-
     // Puts the page's old bytes back and flushes them. False when that fails.
     bool restore(const platform::File& page) const;
 

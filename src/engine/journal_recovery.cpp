@@ -56,15 +56,18 @@ std::optional<Recovery> TakeJournal(const platform::Folder& state, const std::st
         held.id != named.id) {
         return Recovery::kGone;
     }
-    if (!ReadToEnd(*journal, held.size, 0, false, bytes)) {
+    // An empty slot, perhaps still named after a page, is not read through.
+    char start[64];
+    std::size_t got = 0;
+    if (!platform::Read(*journal, 0, start, sizeof start, &got)) {
         return Recovery::kWaiting;
     }
-    if (!HoldsJournal(bytes->view())) {
-        // An empty slot, perhaps still named after a page.
+    if (!HoldsJournal(std::string_view(start, got))) {
         EmptySlot(state, name, *journal, 0);
         return Recovery::kGone;
     }
-    return std::nullopt;
+    return ReadToEnd(*journal, held.size, 0, false, bytes) ? std::nullopt
+                                                           : std::optional(Recovery::kWaiting);
 }
 
 enum class Reached { kPage, kOutOfReach, kAnotherFile };
