@@ -1,6 +1,7 @@
 #include "page_corpus.h"
 
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <random>
 #include <stdexcept>
@@ -144,7 +145,15 @@ PageCorpus::~PageCorpus() {
     ::unlink(bigLinkedPage_.c_str());
     ::unlink((bigLinkedPage_ + ".link").c_str());
     ::rmdir((folder_ + "/linked").c_str());
-    ::rmdir((folder_ + "/state/titora").c_str());
+    // The journals' slot files stay from save to save.
+    const std::string journals = folder_ + "/state/titora";
+    if (DIR* dir = ::opendir(journals.c_str())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+        }
+        ::closedir(dir);
+    }
+    ::rmdir(journals.c_str());
     ::rmdir((folder_ + "/state").c_str());
     ::rmdir(folder_.c_str());
 }
