@@ -1,11 +1,13 @@
 // Fuzzes the engine's text functions on bytes: line-break normalisation, the tag
-// search, reading a title and putting one in place, and finding the declared encoding.
+// search, reading a title (whole, and block by block) and putting one in place, and
+// finding the declared encoding.
 //
 // An input is: one byte choosing the code page, one byte giving the length of the
 // title, the title, then the page's bytes.
 #include "declared_encoding.h"
 #include "line_breaks.h"
 #include "page_buffer.h"
+#include "page_head.h"
 #include "page_text.h"
 
 #include <algorithm>
@@ -140,6 +142,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckNormalised(bytes.substr(0, bytes.find('\0')), text, lead);
     CheckSearch(text);
     Check(TitleOfPageBytes(bytes, lead) == TitleOfText(text), "reading gives the loaded title");
+    // Reading block by block, stopping once the title is known, gives the same title.
+    const std::size_t block = 1 + titleLength % 23;
+    TitleScanner scanner;
+    for (std::size_t at = 0;
+         at < bytes.size() && !scanner.feed(std::string_view(bytes).substr(at, block));
+         at += block) {
+    }
+    Check(scanner.title(lead) == TitleOfText(text), "reading in blocks gives the loaded title");
 
     PageBuffer retitled;
     const RetitleStatus status = RetitlePageBytes(bytes, given, lead, &retitled);

@@ -4,6 +4,7 @@
 #include "framework/application.h"
 #include "Unit2.h"
 #include "Unit3.h"
+#include "title_engine.h"
 
 #include <iostream>
 
@@ -12,6 +13,7 @@ int main(int argc, char* argv[]) {
         titora::ParseCommandLine(argc, argv, titora::WorkingFolder());
     if (titora::AnswerCommandLine(commandLine, std::cout, std::cerr))
         return 0;
+    titora::RecoverInterruptedSaves(); // saves a crash cut short are finished first
     // Qt would take options of its own from the command line (-style, -stylesheet, -reverse,
     // -platformpluginpath...); the program offers none of them, so Qt gets its name only.
     int qtArgc = 1;

@@ -1,14 +1,18 @@
 #include "page_corpus.h"
 
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace titora::bench {
 namespace {
+
+constexpr std::size_t kLinkedPages = 200;
 
 const char* const kWords[] = {"page",    "title",    "shop",    "garden",  "river",  "about",
                               "contact", "news",     "price",   "product", "market", "winter",
@@ -65,6 +69,18 @@ std::string MakePage(std::mt19937& random, std::size_t size, const char* br) {
     return page;
 }
 
+std::string WithCrLf(const std::string& page) {
+    std::string text;
+    text.reserve(page.size() + page.size() / 16);
+    for (std::size_t i = 0; i < page.size(); ++i) {
+        if (page[i] == '\n' && (i == 0 || page[i - 1] != '\r')) {
+            text += '\r';
+        }
+        text += page[i];
+    }
+    return text;
+}
+
 void WriteWhole(const std::string& path, const std::string& bytes) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) {
@@ -103,27 +119,61 @@ PageCorpus::PageCorpus(bool withBigPage) {
     bigPage_ = folder_ + "/big.html";
     bigOriginal_ = MakePage(random, 200u << 20, "\n");
     restoreBigPage();
+    ::mkdir((folder_ + "/linked").c_str(), 0755);
+    ::mkdir((folder_ + "/state").c_str(), 0700);
+    ::setenv("XDG_STATE_HOME", (folder_ + "/state").c_str(), 1);
+    for (std::size_t i = 0; i < kLinkedPages; ++i) {
+        linkedPages_.push_back(folder_ + "/linked/page" + std::to_string(i) + ".html");
+    }
+    bigLinkedPage_ = folder_ + "/linked/big.html";
+    restoreLinkedPages();
+    restoreBigLinkedPage();
+    for (std::size_t i = 0; i < linkedPages_.size(); ++i) {
+        ::link(linkedPages_[i].c_str(), (linkedPages_[i] + ".link").c_str());
+        rewritten_[linkedPages_[i]] = WithCrLf(originals_[i]);
+    }
+    ::link(bigLinkedPage_.c_str(), (bigLinkedPage_ + ".link").c_str());
+    rewritten_[bigLinkedPage_] = WithCrLf(bigOriginal_);
 }
 
 PageCorpus::~PageCorpus() {
     for (const std::string& page : pages_) {
         ::unlink(page.c_str());
     }
-    if (!bigPage_.empty()) {
-        ::unlink(bigPage_.c_str());
+    if (bigPage_.empty()) {
+        ::rmdir(folder_.c_str());
+        return;
     }
+    ::unlink(bigPage_.c_str());
+    for (const std::string& page : linkedPages_) {
+        ::unlink(page.c_str());
+        ::unlink((page + ".link").c_str());
+    }
+    ::unlink(bigLinkedPage_.c_str());
+    ::unlink((bigLinkedPage_ + ".link").c_str());
+    ::rmdir((folder_ + "/linked").c_str());
+    // The journals' slot files stay from save to save.
+    const std::string journals = folder_ + "/state/titora";
+    if (DIR* dir = ::opendir(journals.c_str())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+        }
+        ::closedir(dir);
+    }
+    ::rmdir(journals.c_str());
+    ::rmdir((folder_ + "/state").c_str());
     ::rmdir(folder_.c_str());
 }
 
-void PageCorpus::restorePages() const {
-    for (std::size_t i = 0; i < pages_.size(); ++i) {
-        WriteWhole(pages_[i], originals_[i]);
+void PageCorpus::restore(const std::vector<std::string>& pages) const {
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        WriteWhole(pages[i], originals_[i]);
     }
     ::sync();
 }
 
-void PageCorpus::restoreBigPage() const {
-    WriteWhole(bigPage_, bigOriginal_);
+void PageCorpus::restoreBig(const std::string& page) const {
+    WriteWhole(page, bigOriginal_);
     ::sync();
 }
 

@@ -5,7 +5,5 @@
 #include <vector>
 
 int main(int argc, char* argv[]) {
-    // Start-up: interrupted saves are finished or undone here, before any page is read,
-    // once the engine keeps a journal of its saves.
     return titora::cli::Run(std::vector<std::string>(argv + 1, argv + argc), stdout, stderr);
 }

@@ -157,9 +157,12 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
             Write(out, "titora-cli " TITORA_VERSION "\n");
             break;
         case Command::kList:
+            // Saves a crash cut short are finished or undone before any page is looked at.
+            RecoverInterruptedSaves();
             List(line, out, messages);
             break;
         case Command::kSet:
+            RecoverInterruptedSaves();
             Set(line, out, messages);
             break;
         }

@@ -39,6 +39,17 @@ PageBytes::PageBytes(std::size_t front, std::size_t size, std::size_t capacity)
     : data_(new char[capacity == 0 ? 1 : capacity]), front_(front), size_(size),
       capacity_(capacity == 0 ? 1 : capacity) {}
 
+void PageBytes::reserve(std::size_t room) {
+    if (this->room() >= room) {
+        return;
+    }
+    const std::size_t capacity = Sum(Sum(front_, size_), room);
+    std::unique_ptr<char[]> grown(new char[capacity]);
+    std::memcpy(grown.get(), data_.get(), front_ + size_);
+    data_ = std::move(grown);
+    capacity_ = capacity;
+}
+
 void PageBuffer::reset(std::unique_ptr<char[]> data, std::size_t capacity, std::size_t begin,
                        std::size_t size, bool modified) {
     data_ = std::move(data);

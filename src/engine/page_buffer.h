@@ -30,6 +30,15 @@ public:
     // Fewer bytes came than there was room for (the file shrank meanwhile).
     void shorten(std::size_t size) { size_ = size; }
 
+    // The room behind the bytes, and its start.
+    std::size_t room() const { return capacity_ - front_ - size_; }
+    char* end() { return data() + size_; }
+    // `count` bytes written into the room behind the bytes now belong to them.
+    void extend(std::size_t count) { size_ += count; }
+    // Makes the room behind the bytes at least `room` bytes, in new memory if need be.
+    // Throws std::bad_alloc.
+    void reserve(std::size_t room);
+
 private:
     friend class PageBuffer;
     std::unique_ptr<char[]> data_;

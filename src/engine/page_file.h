@@ -1,35 +1,65 @@
-// Loading a page file's bytes and saving a new text over them without ever leaving a
-// damaged file. The only engine code that talks to the platform layer about files.
+// A page file found once and held from its first read to its last write: its folder,
+// its name in that folder and the open file. Everything the engine does to a page goes
+// through the folder it holds, so that the file it refuses or accepts is the file it
+// reads and the file it replaces, whatever happens to the path meanwhile.
 #pragma once
 
 #include "page_buffer.h"
+#include "platform/platform.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
-#include <string_view>
 
 namespace titora {
 
-// The bytes of the regular file at `path`, read whole, with `front` bytes of room
-// before them and, with `roomToGrow`, room after them for the line breaks to become
-// CR LF in place. Throws TitleEngineError "Cannot open file %s" (missing, not a
-// regular file, unreadable); std::bad_alloc when they cannot be held in memory.
-PageBytes LoadPageFile(const std::string& path, std::size_t front = 0, bool roomToGrow = false);
+class PageFile {
+public:
+    enum class Purpose { kReading, kWriting };
 
-// Saves `text` as the page file at `path`, unless `unchanged` says it equals the
-// file's bytes. The text goes to a temporary file beside the page (permission bits,
-// owner, group and extended attributes taken over), is flushed to disk and renamed
-// over the page. A symbolic link stays a link and its target is replaced. A file with
-// more than one hard link, or one whose temporary file cannot be made, take the
-// page's owner or replace it, is rewritten in place; if that fails, the old bytes are
-// written back.
-//
-// Throws TitleEngineError: "Cannot create file %s" (read-only or not writable, before
-// anything is written) or "Stream write error" (the page file keeps its old bytes).
-void SavePageFile(const std::string& path, std::string_view text, bool unchanged);
+    // Finds the page at `path`, as the caller formed it, once (a symbolic link leads to
+    // its target, which is the page), and opens it for reading; for kWriting also for
+    // writing where the user may, holding its folder from then on. Throws
+    // TitleEngineError "Cannot open file %s" when it is missing, not a regular file, or
+    // unreadable.
+    PageFile(const std::string& path, Purpose purpose);
 
-// Throws what SavePageFile would throw before writing anything: "Cannot create file %s"
-// for a page that is read-only, not writable or not a regular file.
-void CheckPageFileSavable(const std::string& path);
+    const std::string& path() const { return path_; }
+    // The page's folder and its name there; for a page opened for reading only once
+    // locate() has found them.
+    const platform::Folder& folder() const { return folder_; }
+    const std::string& name() const { return name_; }
+    bool located() const { return folder_.isOpen(); }
+    // Finds the folder and name of a page opened for reading, which reading alone never
+    // needs. False when the path no longer leads to the file that was opened.
+    bool locate();
+    const platform::File& file() const { return file_; }
+    const platform::FileInfo& info() const { return info_; }
+
+    // Whether the page may be rewritten: open for writing, without the read-only attribute.
+    bool writable() const { return openedForWriting_ && !info_.readOnly; }
+
+    // Whether the page's name in its folder still leads to this file.
+    bool atItsName() const;
+
+private:
+    std::string path_;
+    platform::Folder folder_;
+    std::string name_;
+    platform::File file_;
+    platform::FileInfo info_;
+    bool openedForWriting_ = false;
+};
+
+// Reads `file` to its end, however long it has grown since `sizeHint` was taken, into
+// `*bytes`, with `front` bytes of room before them and, with `roomToGrow`, room after
+// them for the line breaks to become CR LF in place. False when reading fails; throws
+// std::bad_alloc when the bytes cannot be held in memory.
+bool ReadToEnd(const platform::File& file, std::uint64_t sizeHint, std::size_t front,
+               bool roomToGrow, PageBytes* bytes);
+
+// The page's bytes, read to the end as ReadToEnd does. Throws TitleEngineError "Cannot
+// open file %s" when reading fails, std::bad_alloc when they cannot be held.
+PageBytes ReadPage(const PageFile& page, std::size_t front = 0, bool roomToGrow = false);
 
 } // namespace titora

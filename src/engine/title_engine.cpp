@@ -1,8 +1,11 @@
 #include "title_engine.h"
 
+#include "careful_save.h"
 #include "declared_encoding.h"
+#include "journal.h"
 #include "line_breaks.h"
 #include "page_file.h"
+#include "page_head.h"
 #include "page_text.h"
 
 #include <new>
@@ -23,80 +26,103 @@ template <typename Operation> auto WithinCapacity(Operation operation) {
     }
 }
 
+// The start of the page at `path` up to its title, after a save of it cut short has
+// been finished.
+PageHead ReadHeadOf(const std::string& path) {
+    PageFile page(path, PageFile::Purpose::kReading);
+    RecoverInterruptedSave(page);
+    return ReadPageHead(page, LeadBytes::ForSystem());
+}
+
 // Room to keep in front of a page loaded before its title's bytes are known: a title
 // typed into the input box (255 characters at most) even when every character becomes a
 // character reference. A longer title still goes in, only with more bytes moved.
-constexpr std::size_t kTypedTitleRoom = 2048;
-
-// Loads the page at `path` with `front` bytes of room for the title and puts the title
-// that `encodeTitle` makes for the page's declared encoding in place in `buffer`,
-// raising the errors of a page that cannot take a title. With `old`, the page's title
-// before the change goes there.
-void RetitleLoaded(const std::string& path, const TitleEncoder& encodeTitle, std::size_t front,
-                   PageBuffer* buffer, std::string* old = nullptr) {
-    PageBytes bytes = LoadPageFile(path, front, true);
-    const std::string title = encodeTitle(DeclaredEncoding(bytes.view()));
-    if (old != nullptr) {
-        *old = TitleOfPageBytes(bytes.view(), LeadBytes::ForSystem());
-    }
-    switch (RetitlePage(std::move(bytes), title, LeadBytes::ForSystem(), buffer)) {
-    case RetitleStatus::kDone:
-        return;
-    case RetitleStatus::kHoldsNul:
-        // The text ends before the first NUL, so saving it would cut the file there: a
-        // UTF-16 page or a binary file would be destroyed.
-        throw TitleEngineError("Cannot write a title into " + path + ": the file holds a NUL byte");
-    case RetitleStatus::kNoEndOfTitle:
-        break;
-    }
-    throw TitleEngineError("Cannot find the end of the title in " + path);
-}
+constexpr std::size_t kTypedTitleRoom = 2048 + kLargestInsertion;
 
 TitleEncoder Fixed(const std::string& title) {
     return [&title](std::string_view) { return title; };
 }
 
+// Reads `page` with `front` bytes of room for the title and puts in place, in `buffer`,
+// the title that `encodeTitle` makes for the encoding the page declares, raising the
+// errors of a page that cannot take a title. Returns the title's bytes; with `old`, the
+// page's title before the change goes there.
+std::string RetitleLoaded(const PageFile& page, const TitleEncoder& encodeTitle,
+                          std::size_t front, const LeadBytes& lead, PageBuffer* buffer,
+                          std::string* old = nullptr) {
+    PageBytes bytes = ReadPage(page, front, true);
+    std::string title = encodeTitle(DeclaredEncoding(bytes.view()));
+    if (old != nullptr) {
+        *old = TitleOfPageBytes(bytes.view(), lead);
+    }
+    switch (RetitlePage(std::move(bytes), title, lead, buffer)) {
+    case RetitleStatus::kDone:
+        return title;
+    case RetitleStatus::kHoldsNul:
+        // The text ends before the first NUL, so saving it would cut the file there: a
+        // UTF-16 page or a binary file would be destroyed.
+        throw TitleEngineError("Cannot write a title into " + page.path() +
+                               ": the file holds a NUL byte");
+    case RetitleStatus::kNoEndOfTitle:
+        break;
+    }
+    throw TitleEngineError("Cannot find the end of the title in " + page.path());
+}
+
+void SaveTitle(const std::string& path, const TitleEncoder& encodeTitle, std::size_t front) {
+    WithinCapacity([&] {
+        PageFile page(path, PageFile::Purpose::kWriting);
+        RecoverInterruptedSave(page);
+        const unsigned codePage = platform::SystemCodePage();
+        PageBuffer buffer;
+        const std::string title = RetitleLoaded(page, encodeTitle, front,
+                                                LeadBytes::ForCodePage(codePage), &buffer);
+        SaveRequest request;
+        request.text = buffer.text();
+        request.unchanged = !buffer.modified();
+        request.title = title;
+        request.codePage = codePage;
+        SavePage(page, request);
+    });
+}
+
 } // namespace
 
 std::string ReadTitle(const std::string& path) {
-    return WithinCapacity([&] {
-        const PageBytes bytes = LoadPageFile(path);
-        return TitleOfPageBytes(bytes.view(), LeadBytes::ForSystem());
-    });
+    return WithinCapacity([&] { return ReadHeadOf(path).title; });
 }
 
 PageTitle ReadPageTitle(const std::string& path) {
     return WithinCapacity([&] {
-        const PageBytes bytes = LoadPageFile(path);
-        return PageTitle{TitleOfPageBytes(bytes.view(), LeadBytes::ForSystem()),
-                         DeclaredEncoding(bytes.view())};
+        PageHead head = ReadHeadOf(path);
+        return PageTitle{std::move(head.title), DeclaredEncoding(head.bytes)};
     });
 }
 
 void WriteTitle(const std::string& path, const std::string& title) {
-    WithinCapacity([&] {
-        PageBuffer buffer;
-        RetitleLoaded(path, Fixed(title), RoomInFrontFor(title), &buffer);
-        SavePageFile(path, buffer.text(), !buffer.modified());
-    });
+    SaveTitle(path, Fixed(title), RoomInFrontFor(title));
 }
 
 void WriteTitle(const std::string& path, const TitleEncoder& encodeTitle) {
-    WithinCapacity([&] {
-        PageBuffer buffer;
-        RetitleLoaded(path, encodeTitle, kTypedTitleRoom + kLargestInsertion, &buffer);
-        SavePageFile(path, buffer.text(), !buffer.modified());
-    });
+    SaveTitle(path, encodeTitle, kTypedTitleRoom);
 }
 
 std::string PreviewWriteTitle(const std::string& path, const TitleEncoder& encodeTitle) {
     return WithinCapacity([&] {
+        PageFile page(path, PageFile::Purpose::kWriting);
+        RecoverInterruptedSave(page);
         PageBuffer buffer;
         std::string old;
-        RetitleLoaded(path, encodeTitle, kTypedTitleRoom + kLargestInsertion, &buffer, &old);
-        CheckPageFileSavable(path);
+        RetitleLoaded(page, encodeTitle, kTypedTitleRoom, LeadBytes::ForSystem(), &buffer, &old);
+        if (!page.writable()) {
+            throw TitleEngineError("Cannot create file " + path);
+        }
         return old;
     });
+}
+
+RecoveryReport RecoverInterruptedSaves() {
+    return RecoverAllJournals();
 }
 
 } // namespace titora

@@ -1,8 +1,10 @@
 // The title engine: the only code of Titora that reads or writes page files.
 //
-// Both operations stand alone: each loads the whole file into a page buffer of its
-// own, works on it and releases it before returning, on every path. Nothing is kept
-// between calls. Paths and titles are byte strings in the system's code page.
+// Each call stands alone: it reads what it needs into memory of its own, works on it
+// and releases it before returning, on every path. Paths and titles are byte strings in
+// the system's code page. A save never leaves a damaged page: a page rewritten in place
+// is journalled first, and the next call on the page, or RecoverInterruptedSaves at
+// start-up, finishes a save that a crash cut short.
 #pragma once
 
 #include <functional>
@@ -23,7 +25,8 @@ public:
 // and the first "</title>" after it (tags matched without regard to letter case),
 // exactly as held once loaded: not trimmed, not decoded, line breaks as CR LF. A page
 // without "<title>" gives "UnTitled"; an unclosed title runs to the end of the text.
-// The file is never changed.
+// Reads the page from its start only as far as the title. The file is never changed,
+// unless a save of it was cut short: that save is first finished.
 //
 //   ReadTitle("/srv/www/index.html")  // -> "Our shop"
 //
@@ -53,15 +56,19 @@ using TitleEncoder = std::function<std::string(std::string_view declaredEncoding
 
 // Makes `title` the text of the title element of the page file at `path`, inserting
 // the element (and a head element around it) where the page has none, and saves the
-// file. Beside the title, only line breaks change: every one becomes CR LF. The save
-// never leaves a damaged file: on failure the file keeps its old bytes.
+// file. Beside the title, only line breaks change: every one becomes CR LF. The page is
+// found once: a symbolic link leads to its target, which is rewritten; if the page's
+// name no longer leads to the file that was read when the save comes, nothing is
+// written. The save never leaves a damaged file: on failure the file keeps its old
+// bytes, and a crash leaves its old or its new bytes.
 //
 //   WriteTitle("/srv/www/index.html", "Our new shop");
 //
 // Throws TitleEngineError: "Cannot open file %s", "Text exceeds memo capacity",
 // "Cannot find the end of the title in %s", "Cannot write a title into %s: the file
-// holds a NUL byte", "Cannot create file %s" (read-only or not writable) or
-// "Stream write error" (disk full, file size limit).
+// holds a NUL byte", "Cannot create file %s" (read-only or not writable; no temporary
+// file or journal can be made; the page's name was moved meanwhile) or "Stream write
+// error" (disk full, file size limit).
 void WriteTitle(const std::string& path, const std::string& title);
 
 // WriteTitle with the title's bytes made for the page at hand: `encodeTitle` is called
@@ -90,5 +97,20 @@ void WriteTitle(const std::string& path, const TitleEncoder& encodeTitle);
 // title in %s", "Cannot write a title into %s: the file holds a NUL byte" or "Cannot
 // create file %s".
 std::string PreviewWriteTitle(const std::string& path, const TitleEncoder& encodeTitle);
+
+// What RecoverInterruptedSaves did.
+struct RecoveryReport {
+    int restored = 0; // saves cut short whose pages hold their old or new bytes again
+    int waiting = 0;  // journals left for later: a save still runs, or the page is out of reach
+    int kept = 0;     // journals of pages changed by someone else since, kept aside
+};
+
+// Finishes every in-place save that a crash cut short, from the journals in the user's
+// state folder: each such page gets its old bytes back. A page changed by someone else
+// since is left as it is, and its journal kept aside. Every program that saves pages
+// runs this at start-up. Never throws.
+//
+//   titora::RecoverInterruptedSaves();  // first thing in main()
+RecoveryReport RecoverInterruptedSaves();
 
 } // namespace titora

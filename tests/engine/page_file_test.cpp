@@ -8,6 +8,9 @@
 
 #include <csignal>
 #include <cstdint>
+#include <linux/fs.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/xattr.h>
 
@@ -150,8 +153,9 @@ TEST_F(CarefulSave, ShortWriteFailsAndKeepsTheOldBytes) {
     test::WriteBytes(linked, kOldBytes);
     ASSERT_EQ(::link(linked.c_str(), (folder / "second-name.html").c_str()), 0);
     test::WriteBytes(page, kOldBytes);
+    // SIGXFSZ keeps its default action, which ends the process: the engine must not let
+    // it come.
     const auto limitFileSize = [] {
-        ::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{kOldBytes.size() + 1, kOldBytes.size() + 1};
         ::setrlimit(RLIMIT_FSIZE, &limit);
     };
@@ -162,10 +166,12 @@ TEST_F(CarefulSave, ShortWriteFailsAndKeepsTheOldBytes) {
     }
     EXPECT_EQ(folder.names(),
               (std::set<std::string>{"page.html", "linked.html", "second-name.html"}));
+    EXPECT_EQ(test::Journals(test::stateHomes.journals()), std::set<std::string>{});
 }
 
 // Fails each counted platform call of a save in turn, until the save gets through
-// without a failure. After every attempt the page holds its old or its new bytes.
+// without a failure. After every attempt the page holds its old or its new bytes, and
+// after the next call on it no journal is left.
 void FailEachStep(const std::string& path, const test::ScratchFolder& folder,
                   const std::set<std::string>& names) {
     for (unsigned long n = 1;; ++n) {
@@ -181,6 +187,10 @@ void FailEachStep(const std::string& path, const test::ScratchFolder& folder,
             EXPECT_EQ(bytes, kOldBytes) << "call " << n << ": " << outcome;
         }
         EXPECT_EQ(folder.names(), names) << "call " << n;
+        test::Run([&] { return ReadTitle(path); });
+        EXPECT_EQ(test::ReadBytes(path), bytes) << "call " << n;
+        EXPECT_EQ(test::Journals(test::stateHomes.journals()), std::set<std::string>{})
+            << "call " << n;
         if (calls < n) {
             EXPECT_EQ(outcome, Result("written"));
             EXPECT_EQ(bytes, kNewBytes);
@@ -207,6 +217,129 @@ TEST_F(CarefulSave, FailureAtAnyStepThroughALink) {
     ASSERT_EQ(::symlink("page.html", link.c_str()), 0);
     FailEachStep(link, folder, {"page.html", "link.html"});
     EXPECT_TRUE(S_ISLNK(test::StatOf(link).st_mode));
+}
+
+// Something else put at the page's name between reading and replacing: the save is
+// abandoned, and both the page and the newcomer are left as they were.
+TEST_F(CarefulSave, PageSwappedBeforeTheSaveIsLeftAlone) {
+    const std::string outside = folder / "outside/secret";
+    ASSERT_EQ(::mkdir((folder / "outside").c_str(), 0755), 0);
+    const std::string moved = folder / "moved.html";
+    struct Newcomer {
+        const char* kind;
+        std::function<void()> make;
+        mode_t type;
+    };
+    const Newcomer newcomers[] = {
+        {"link", [&] { ::symlink(outside.c_str(), page.c_str()); }, S_IFLNK},
+        {"FIFO", [&] { ::mkfifo(page.c_str(), 0644); }, S_IFIFO},
+        {"read-only file", [&] { test::WriteBytes(page, "theirs", 0444); }, S_IFREG},
+    };
+    // A call on each road between the read and the step that would replace or write the
+    // page: before the swap, and before the journal takes the page's bytes.
+    for (const char* before : {"Replace", "Copy"}) {
+        const bool inPlace = std::string(before) == "Copy";
+        for (const Newcomer& newcomer : newcomers) {
+            test::WriteBytes(outside, "secret");
+            test::WriteBytes(page, kOldBytes);
+            if (inPlace) {
+                ASSERT_EQ(::link(page.c_str(), (folder / "other.html").c_str()), 0);
+            }
+            bool swapped = false;
+            platform::SetCallHook([&](const char* call) {
+                if (!swapped && std::string(call) == before) {
+                    swapped = ::rename(page.c_str(), moved.c_str()) == 0;
+                    newcomer.make();
+                }
+            });
+            const Outcome outcome = WriteNew(page);
+            platform::SetCallHook({});
+            const std::string road = std::string(newcomer.kind) + " before " + before;
+            EXPECT_TRUE(swapped) << road;
+            EXPECT_EQ(outcome, Failure("Cannot create file " + page)) << road;
+            EXPECT_EQ(test::ReadBytes(moved), kOldBytes) << road;
+            EXPECT_EQ(test::StatOf(page).st_mode & S_IFMT, newcomer.type) << road;
+            EXPECT_EQ(test::ReadBytes(outside), "secret") << road;
+            if (newcomer.type == S_IFREG) {
+                EXPECT_EQ(test::StatOf(page).st_mode & 07777, 0444u) << road;
+                EXPECT_EQ(test::ReadBytes(page), "theirs") << road;
+            }
+            std::set<std::string> names{"page.html", "moved.html", "outside"};
+            if (inPlace) {
+                names.insert("other.html");
+            }
+            EXPECT_EQ(folder.names(), names) << road;
+            EXPECT_EQ(test::Journals(test::stateHomes.journals()), std::set<std::string>{});
+            for (const std::string& name : names) {
+                if (name != "outside") {
+                    ::unlink((folder / name).c_str());
+                }
+            }
+        }
+    }
+}
+
+// Bytes added to the page after its size was taken are read and kept.
+TEST_F(CarefulSave, ReadsToTheEndOfAGrowingPage) {
+    test::WriteBytes(page, kOldBytes);
+    bool appended = false;
+    platform::SetCallHook([&](const char* call) {
+        if (!appended && std::string(call) == "Read") {
+            appended = true;
+            test::WriteBytes(page, kOldBytes + "<p>more</p>");
+        }
+    });
+    EXPECT_EQ(WriteNew(page), Result("written"));
+    platform::SetCallHook({});
+    EXPECT_EQ(test::ReadBytes(page), kNewBytes + "<p>more</p>");
+}
+
+// A temporary file whose writer was killed goes with the next save in its folder; one
+// whose writer still holds it stays.
+TEST_F(CarefulSave, NextSaveRemovesAbandonedTemporaryFiles) {
+    test::WriteBytes(page, kOldBytes);
+    test::WriteBytes(folder / ".~titora-0.tmp", "abandoned");
+    test::WriteBytes(folder / ".~titora-1.tmp", "still written");
+    const int held = ::open((folder / ".~titora-1.tmp").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    EXPECT_EQ(WriteNew(page), Result("written"));
+    EXPECT_EQ(folder.names(), (std::set<std::string>{"page.html", ".~titora-1.tmp"}));
+    ::close(held);
+}
+
+// In an append-only folder no temporary file could ever be renamed or removed.
+TEST_F(CarefulSave, AppendOnlyFolderIsRewrittenInPlace) {
+    const std::string appendOnly = folder / "append-only";
+    ASSERT_EQ(::mkdir(appendOnly.c_str(), 0755), 0);
+    const std::string inside = appendOnly + "/page.html";
+    test::WriteBytes(inside, kOldBytes);
+    const ino_t inode = test::StatOf(inside).st_ino;
+    const int dir = ::open(appendOnly.c_str(), O_RDONLY | O_DIRECTORY);
+    int flags = FS_APPEND_FL;
+    if (::ioctl(dir, FS_IOC_SETFLAGS, &flags) != 0) {
+        ::close(dir);
+        GTEST_SKIP() << "needs root and a file system with append-only folders";
+    }
+    const Outcome outcome = WriteNew(inside);
+    flags = 0;
+    ::ioctl(dir, FS_IOC_SETFLAGS, &flags);
+    ::close(dir);
+    EXPECT_EQ(outcome, Result("written"));
+    EXPECT_EQ(test::ReadBytes(inside), kNewBytes);
+    EXPECT_EQ(test::StatOf(inside).st_ino, inode);
+    EXPECT_EQ(test::ScratchFolder::Names(appendOnly), std::set<std::string>{"page.html"});
+}
+
+// Without a journal a page is never rewritten in place.
+TEST_F(CarefulSave, NoJournalNoInPlaceRewrite) {
+    test::WriteBytes(page, kOldBytes);
+    ASSERT_EQ(::link(page.c_str(), (folder / "other.html").c_str()), 0);
+    const std::string state = ::getenv("XDG_STATE_HOME");
+    ::setenv("XDG_STATE_HOME", "/dev/null", 1);
+    const Outcome outcome = WriteNew(page);
+    ::setenv("XDG_STATE_HOME", state.c_str(), 1);
+    EXPECT_EQ(outcome, Failure("Cannot create file " + page));
+    EXPECT_EQ(test::ReadBytes(page), kOldBytes);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include "title_engine.h"
 
+#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <functional>
@@ -112,6 +113,59 @@ inline struct stat StatOf(const std::string& path) {
     return st;
 }
 
+// The state folders of a test process, where journals go: one for the process and one
+// for the unprivileged children it runs, made at start-up and removed at exit, so that
+// no test touches the user's own.
+class StateHomes {
+public:
+    StateHomes() {
+        ::mkdir(own().c_str(), 0700);
+        ::mkdir(unprivileged().c_str(), 0700);
+        if (IsRoot() && ::chown(unprivileged().c_str(), kNobody, kNogroup) != 0) {
+            throw std::runtime_error("chown failed");
+        }
+        ::setenv("XDG_STATE_HOME", own().c_str(), 1);
+    }
+
+    std::string own() const { return root_ / "own"; }
+    std::string unprivileged() const { return root_ / "nobody"; }
+    // The folders that hold the journals.
+    std::string journals() const { return own() + "/titora"; }
+    std::string unprivilegedJournals() const { return unprivileged() + "/titora"; }
+
+private:
+    ScratchFolder root_;
+};
+
+inline StateHomes stateHomes;
+
+// Drops root's rights in a child: user and group 65534 without supplementary groups, as
+// "setpriv --reuid=65534 --regid=65534 --clear-groups" would do, with a state folder of
+// its own. Ends the child on failure.
+inline void BecomeUnprivileged() {
+    if (!IsRoot()) {
+        return;
+    }
+    if (::setgroups(0, nullptr) != 0 || ::setresgid(kNogroup, kNogroup, kNogroup) != 0 ||
+        ::setresuid(kNobody, kNobody, kNobody) != 0) {
+        ::_exit(3);
+    }
+    ::setenv("XDG_STATE_HOME", stateHomes.unprivileged().c_str(), 1);
+}
+
+// The journals in the journal folder `folder` that wait to be finished or were kept
+// aside: the slot files that hold one, and the journals kept.
+inline std::set<std::string> Journals(const std::string& folder) {
+    std::set<std::string> journals;
+    for (const std::string& name : ScratchFolder::Names(folder)) {
+        const bool kept = name.size() > 5 && name.compare(name.size() - 5, 5, ".kept") == 0;
+        if (kept || ReadBytes(folder + "/" + name).rfind("Titora journal", 0) == 0) {
+            journals.insert(name);
+        }
+    }
+    return journals;
+}
+
 // What an engine call ended with: its result, or the message of its error.
 struct Outcome {
     bool failed = false;
@@ -144,8 +198,7 @@ inline std::ostream& operator<<(std::ostream& out, const Outcome& o) {
 
 // Runs `call` in a child process and brings back its outcome. With `prepare` the
 // child first runs it (setting limits, say). With `unprivileged` a root child first
-// becomes user and group 65534 without supplementary groups, as
-// "setpriv --reuid=65534 --regid=65534 --clear-groups" would do.
+// becomes user and group 65534 (BecomeUnprivileged).
 inline Outcome RunInChild(const std::function<std::string()>& call, bool unprivileged,
                           const std::function<void()>& prepare = {}) {
     int pipeFds[2];
@@ -155,10 +208,8 @@ inline Outcome RunInChild(const std::function<std::string()>& call, bool unprivi
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::close(pipeFds[0]);
-        if (unprivileged && IsRoot() &&
-            (::setgroups(0, nullptr) != 0 || ::setresgid(kNogroup, kNogroup, kNogroup) != 0 ||
-             ::setresuid(kNobody, kNobody, kNobody) != 0)) {
-            ::_exit(3);
+        if (unprivileged) {
+            BecomeUnprivileged();
         }
         if (prepare) {
             prepare();

@@ -231,10 +231,13 @@ TEST_F(TitleEngine, TextTooLargeForMemory) {
 #elif defined(TITORA_UNDER_ASAN)
     GTEST_SKIP() << "AddressSanitizer reports a failed allocation instead of throwing";
 #else
-    // A sparse file far larger than the address space the child may use.
+    // A sparse file far larger than the address space the child may use, with its
+    // title at the start: reading stops there, rewriting needs it all.
     const int fd = ::open(page.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ASSERT_GE(fd, 0);
-    const bool sized = ::ftruncate(fd, off_t{1} << 40) == 0;
+    const std::string head = "<title>huge</title>";
+    const bool sized = ::write(fd, head.data(), head.size()) == static_cast<ssize_t>(head.size()) &&
+                       ::ftruncate(fd, off_t{1} << 40) == 0;
     ::close(fd);
     if (!sized) {
         GTEST_SKIP() << "the file system cannot hold a sparse file of 1 TB";
@@ -244,7 +247,7 @@ TEST_F(TitleEngine, TextTooLargeForMemory) {
         ::setrlimit(RLIMIT_AS, &limit);
     };
     EXPECT_EQ(test::RunInChild([&] { return ReadTitle(page); }, false, limitMemory),
-              Failure("Text exceeds memo capacity"));
+              Result("huge"));
     EXPECT_EQ(test::RunInChild(
                   [&] {
                       WriteTitle(page, "t");

@@ -1,0 +1,36 @@
+// Saving a new text over a page file without ever leaving a damaged page.
+//
+// The usual road: a new file beside the page takes the page's owner, group, permission
+// bits and extended attributes, gets the text, is flushed, and takes the page's place in
+// one step, provided the page's name still leads to the page at that moment. Where no
+// new file can take the page's place (a page with several names, one the user may write
+// but could not give its owner and group, a folder the user cannot write or that is
+// append-only), the page is rewritten in place through the handle it was read with,
+// after a journal of the save has been flushed to the user's state folder.
+#pragma once
+
+#include "page_file.h"
+
+#include <string_view>
+
+namespace titora {
+
+struct SaveRequest {
+    std::string_view text;  // the page's new bytes
+    bool unchanged = false; // they equal its bytes as loaded: nothing is written
+    // What the journal of an in-place rewrite needs beside the old bytes to rebuild
+    // the new ones: the title put in, and the code page it was put in with.
+    std::string_view title;
+    unsigned codePage = 0;
+};
+
+// Saves `request.text` as `page`, which the caller has loaded through the same handle.
+// Also removes the temporary files that killed saves left in the page's folder.
+//
+// Throws TitleEngineError: "Cannot create file %s" (the page may not be written, no
+// temporary file and no journal can be made, or the page's name no longer leads to the
+// page; nothing is written) or "Stream write error" (disk full, file size limit; the
+// page keeps its old bytes).
+void SavePage(const PageFile& page, const SaveRequest& request);
+
+} // namespace titora

@@ -1,0 +1,149 @@
+// In-place saves cut short at chosen steps, and what the next call on the page, or the
+// start-up step, makes of them.
+#include "platform/platform.h"
+#include "test_files.h"
+#include "title_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/file.h>
+
+namespace titora {
+namespace {
+
+const std::string kOld = "<html>\n<head><title>Old</title></head>\n<body>text</body>\n";
+const std::string kNew = "<html>\r\n<head><title>New</title></head>\r\n<body>text</body>\r\n";
+const std::string kTorn = kNew.substr(0, 30) + kOld.substr(30);
+
+// Stands for the kill of the saving process: nothing but closing files runs after it.
+struct Killed {};
+
+class SaveCutShort : public testing::Test {
+protected:
+    test::ScratchFolder folder;
+    std::string page = folder / "page.html";
+
+    void SetUp() override {
+        test::ScratchFolder::RemoveTree(test::stateHomes.journals());
+        // A second name makes every save of the page an in-place one.
+        test::WriteBytes(page, kOld);
+        ASSERT_EQ(::link(page.c_str(), (folder / "other.html").c_str()), 0);
+    }
+
+    // Saves the page, killed just before the `nth` call named `call`, once `before` ran.
+    void SaveKilledAt(const char* call, int nth, const std::function<void()>& before = {}) {
+        int seen = 0;
+        platform::SetCallHook([&](const char* name) {
+            if (std::string(name) == call && ++seen == nth) {
+                if (before) {
+                    before();
+                }
+                throw Killed();
+            }
+        });
+        EXPECT_THROW(WriteTitle(page, "New"), Killed);
+        platform::SetCallHook({});
+    }
+
+    // A save killed while it wrote the page: the page holds the start of its new bytes.
+    void SaveTorn() {
+        SaveKilledAt("WriteAt", 3, [&] { test::WriteBytes(page, kTorn); });
+        ASSERT_EQ(test::ReadBytes(page), kTorn);
+    }
+
+    static std::set<std::string> Journals() { return test::Journals(test::stateHomes.journals()); }
+};
+
+TEST_F(SaveCutShort, NextCallLeavesOldOrNewBytes) {
+    struct Cut {
+        const char* call;
+        int nth;
+        bool torn;
+        const std::string& after;
+    };
+    // The journal's head, the page's bytes copied in, its tail and its flush come before
+    // the page is touched; zeros over it empty its slot at the end.
+    const Cut cuts[] = {
+        {"Copy", 1, false, kOld},     {"Flush", 1, false, kOld}, {"WriteAt", 3, true, kOld},
+        {"Truncate", 1, false, kNew}, {"Flush", 2, false, kNew}, {"WriteAt", 4, false, kNew},
+    };
+    for (const Cut& cut : cuts) {
+        test::WriteBytes(page, kOld);
+        SaveKilledAt(cut.call, cut.nth, [&] {
+            if (cut.torn) {
+                test::WriteBytes(page, kTorn);
+            }
+        });
+        const std::string at = std::string(cut.call) + " " + std::to_string(cut.nth);
+        ASSERT_EQ(Journals().size(), 1u) << at;
+        EXPECT_EQ(test::StatOf(test::stateHomes.journals() + "/" + *Journals().begin()).st_mode &
+                      07777,
+                  0600u)
+            << at;
+        EXPECT_EQ(test::Run([&] { return ReadTitle(page); }).text,
+                  &cut.after == &kOld ? "Old" : "New")
+            << at;
+        EXPECT_EQ(test::ReadBytes(page), cut.after) << at;
+        EXPECT_EQ(Journals(), std::set<std::string>{}) << at;
+    }
+}
+
+TEST_F(SaveCutShort, StartUpStepFindsThePageByItsPath) {
+    SaveTorn();
+    const RecoveryReport report = RecoverInterruptedSaves();
+    EXPECT_EQ(report.restored, 1);
+    EXPECT_EQ(test::ReadBytes(page), kOld);
+    EXPECT_EQ(Journals(), std::set<std::string>{});
+}
+
+TEST_F(SaveCutShort, PageChangedBySomeoneElseIsLeftAndItsJournalKept) {
+    SaveTorn();
+    test::WriteBytes(page, "someone else's");
+    EXPECT_EQ(RecoverInterruptedSaves().kept, 1);
+    EXPECT_EQ(test::ReadBytes(page), "someone else's");
+    ASSERT_EQ(Journals().size(), 1u);
+    const std::string kept = *Journals().begin();
+    EXPECT_EQ(kept.substr(kept.size() - 5), ".kept");
+    // The journal kept aside stands in the way of no later save.
+    EXPECT_NO_THROW(WriteTitle(page, "New"));
+    EXPECT_EQ(Journals(), std::set<std::string>{kept});
+}
+
+TEST_F(SaveCutShort, JournalOfASaveStillRunningIsLeftAlone) {
+    SaveTorn();
+    const int journal =
+        ::open((test::stateHomes.journals() + "/" + *Journals().begin()).c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(journal, LOCK_EX), 0);
+    test::Run([&] { return ReadTitle(page); });
+    EXPECT_EQ(RecoverInterruptedSaves().waiting, 1);
+    EXPECT_EQ(test::ReadBytes(page), kTorn);
+    ::close(journal);
+    EXPECT_EQ(RecoverInterruptedSaves().restored, 1);
+    EXPECT_EQ(test::ReadBytes(page), kOld);
+}
+
+// Fails each counted call of the recovery in turn: whatever fails, a later one ends
+// with the old bytes and no journal.
+TEST_F(SaveCutShort, FailureAtAnyStepOfTheRecovery) {
+    for (unsigned long n = 1;; ++n) {
+        ASSERT_LT(n, 100u) << "the recovery never completes";
+        test::WriteBytes(page, kOld);
+        SaveTorn();
+        platform::FailNthCall(n);
+        RecoverInterruptedSaves();
+        const unsigned long calls = platform::CountedCalls();
+        platform::FailNthCall(0);
+        const std::string bytes = test::ReadBytes(page);
+        EXPECT_TRUE(bytes == kOld || bytes == kTorn) << "call " << n;
+        RecoverInterruptedSaves();
+        EXPECT_EQ(test::ReadBytes(page), kOld) << "call " << n;
+        EXPECT_EQ(Journals(), std::set<std::string>{}) << "call " << n;
+        if (calls < n) {
+            EXPECT_GT(n, 10u) << "a recovery makes more calls than that";
+            return;
+        }
+    }
+}
+
+} // namespace
+} // namespace titora
