@@ -2,6 +2,7 @@
 
 #include "finally.h"
 #include "framework/panel.h"
+#include "framework/tcolor.h"
 
 #include <atomic>
 #include <exception>
@@ -37,6 +38,8 @@ TBusyIndicator::TBusyIndicator(TPanel* panel, QWidget* list)
     : QObject(panel), panel_(panel), list_(list) {
     progressPart_ = new QWidget(panel_);
     progressPart_->setObjectName(QStringLiteral("ProgressPart"));
+    // Drawn on the indicator's classic face, whatever the desktop's colours.
+    progressPart_->setPalette(ClassicPalette());
     progressPart_->setGeometry(1, kCaptionHeight - 2, panel_->width() - 2, kProgressHeight);
     const int width = progressPart_->width();
 

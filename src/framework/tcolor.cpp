@@ -1,7 +1,6 @@
 #include "framework/tcolor.h"
 
 #include <iterator>
-#include <QPalette>
 #include <QWidget>
 
 namespace {
@@ -53,6 +52,22 @@ QColor ColorToQColor(TColor c) {
         return QColor(Qt::black);
     }
     return QColor(kClassicScheme[index]);
+}
+
+QPalette ClassicPalette() {
+    QPalette palette(ColorToQColor(clBtnText), ColorToQColor(clBtnFace),
+                     ColorToQColor(clBtnHighlight), ColorToQColor(clBtnShadow),
+                     ColorToQColor(clBtnShadow), ColorToQColor(clWindowText),
+                     ColorToQColor(clBtnHighlight), ColorToQColor(clWindow),
+                     ColorToQColor(clBtnFace));
+    palette.setColor(QPalette::Midlight, ColorToQColor(cl3DLight));
+    palette.setColor(QPalette::Shadow, ColorToQColor(cl3DDkShadow));
+    palette.setColor(QPalette::Highlight, ColorToQColor(clHighlight));
+    palette.setColor(QPalette::HighlightedText, ColorToQColor(clHighlightText));
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, ColorToQColor(clGrayText));
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, ColorToQColor(clGrayText));
+    palette.setColor(QPalette::Disabled, QPalette::Text, ColorToQColor(clGrayText));
+    return palette;
 }
 
 void SetBackgroundColor(QWidget& widget, TColor color) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <QColor>
+#include <QPalette>
 
 class QWidget;
 
@@ -36,6 +37,10 @@ constexpr TColor clInfoBk = clSystemColor | 24;
 // own dialogs and item views, which never ask this function, keep following the desktop.
 // An unknown system colour index gives black.
 QColor ColorToQColor(TColor c);
+
+// A palette of the classic scheme for every role, for Qt's own controls (a progress bar, a
+// push button) placed on one of ours, so that they do not take the desktop's colours there.
+QPalette ClassicPalette();
 
 // Makes `widget` fill its background with `color` (the Window role of its palette), as a
 // control given a colour in its window definition does.

@@ -1,14 +1,17 @@
 // The main window as everyone meets it: our colours under a dark desktop, one font everywhere,
 // and the captions' size at the scale the test runs at (it runs at 1x and at 2x). What a screen
 // reader sees of it is checked on a real accessibility bus (tests/a11y).
+#include "busy_indicator.h"
 #include "driver.h"
 #include "file_list_view.h"
 #include "framework/flatbutton.h"
 #include "framework/panel.h"
 
 #include <QFontDatabase>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QtTest>
 
 namespace {
@@ -75,6 +78,25 @@ private Q_SLOTS:
         QVERIFY(DarkPixels(busy) > 20);
         QCOMPARE(QColor(busy.pixel(busy.width() / 10, busy.height() / 2)),
                  QColor(0xC0, 0xC0, 0xC0));
+        // So do the progress line and the Stop button below it, once shown: dark text on a
+        // light face, in a window made under the dark palette.
+        TForm1 form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        TBusyIndicator* indicator = form.Busy();
+        indicator->ProgressLine()->setText(QStringLiteral("1,234 of 5,000"));
+        indicator->ProgressLine()->parentWidget()->show();
+        form.Panel2->resize(form.Panel2->width(), 89);
+        form.Panel2->show();
+        const qreal ratio = form.devicePixelRatio();
+        const QImage shot = form.Panel1->grab(form.Panel2->geometry()).toImage();
+        for (QWidget* part : {static_cast<QWidget*>(indicator->ProgressLine()),
+                              static_cast<QWidget*>(indicator->StopButton())}) {
+            const QRect at(part->mapTo(form.Panel2, QPoint()) * ratio, part->size() * ratio);
+            const int dark = DarkPixels(shot.copy(at));
+            QVERIFY2(dark > 20 && dark < at.width() * at.height() / 3,
+                     part->objectName().toLatin1());
+        }
         QApplication::setPalette(saved);
     }
 
