@@ -261,7 +261,7 @@ bool CopyMetadata(const File& from, const File& to) {
     return ::fchmod(Fd(to), st.st_mode & 07777) == 0;
 }
 
-Replacement Replace(Temporary& temporary, const std::string& name, const File& page) {
+Replacement Replace(Temporary& temporary, const std::string& name, File& page) {
     struct stat pageInfo;
     if (Injected("Replace") || temporary.folder_ == nullptr || ::fstat(Fd(page), &pageInfo) != 0) {
         return Replacement::kRefused;
