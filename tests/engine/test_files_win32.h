@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <random>
 #include <set>
 #include <stdexcept>
@@ -127,16 +128,31 @@ inline void SetEnvironment(const char* name, const std::string& value) {
 }
 
 // The base of the test process's state folder, where journals go, made at start-up and
-// removed at exit, so that no test touches the user's own.
+// removed at exit, so that no test touches the user's own. A process that a test starts
+// shares its parent's: it finds it named in kSharedStateHome.
+inline constexpr const char* kSharedStateHome = "TITORA_TEST_STATE_HOME";
+
 class StateHomes {
 public:
-    StateHomes() { SetEnvironment(kStateHomeVariable, own()); }
+    StateHomes() {
+        char parents[MAX_PATH];
+        const DWORD length = ::GetEnvironmentVariableA(kSharedStateHome, parents, sizeof parents);
+        if (length > 0 && length < sizeof parents) {
+            own_.assign(parents, length);
+        } else {
+            root_ = std::make_unique<ScratchFolder>();
+            own_ = root_->path();
+            SetEnvironment(kSharedStateHome, own_);
+        }
+        SetEnvironment(kStateHomeVariable, own_);
+    }
 
-    std::string own() const { return root_.path(); }
-    std::string journals() const { return own() + "\\Titora"; }
+    std::string own() const { return own_; }
+    std::string journals() const { return own_ + "\\Titora"; }
 
 private:
-    ScratchFolder root_;
+    std::unique_ptr<ScratchFolder> root_;
+    std::string own_;
 };
 
 inline StateHomes stateHomes;
