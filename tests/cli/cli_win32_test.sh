@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# titora-cli built for Windows (without Qt: titles are bytes), run under wine: a folder
+# walked in name order with Windows' separators, titles written and listed as bytes, the
+# encoding a page declares, and a read-only page refused.
+# Usage: cli_win32_test.sh WINE TITORA_CLI_EXE
+set -uo pipefail
+wine=$1
+cli=$2
+root=$(mktemp -d /tmp/titora-cli-win-XXXXXX)
+trap 'chmod -R u+w "$root"; rm -rf "$root"' EXIT
+cd "$root"
+failures=0
+
+check() {
+    [[ $2 == "$3" ]] && return
+    printf 'FAIL %s\n--- expected\n%s\n--- got\n%s\n' "$1" "$2" "$3"
+    failures=$((failures + 1))
+}
+
+# run ARGS...: sets out, err (line ends as on POSIX) and status. Wine hands the program
+# its arguments in the system's code page (1252 here), converted from UTF-8.
+run() {
+    LC_ALL=C.UTF-8 "$wine" "$cli" "$@" >"$root/.out" 2>"$root/.err"
+    status=$?
+    out=$(tr -d '\r' <"$root/.out")
+    err=$(tr -d '\r' <"$root/.err")
+}
+
+mkdir -p site/sub
+printf '<html>\n<head><title>top</title></head></html>' >site/index.html
+printf '<title>deep</title>' >site/sub/d.ASP
+printf 'x' >site/notes.txt
+printf '<meta charset="ISO-8859-1"><title>Caf\xe9</title>' >declared.htm
+printf '<title>keep</title>' >locked.html
+chmod 444 locked.html
+
+run set -t 'Café & co' -r site
+check "set -r" "0 " "$status $err"
+check "set wrote" $'<html>\r\n<head><title>Caf\xe9 & co</title></head></html>' "$(<site/index.html)"
+run list -r site
+check "list -r" $'site\\\\index.html\tCaf\xe9 & co\nsite\\\\sub\\\\d.ASP\tCaf\xe9 & co' "$out"
+run list --json declared.htm
+check "json" $'[\n{"path":"declared.htm","title":"Caf\\udce9","encoding":"ISO-8859-1"}\n]' "$out"
+run set -t new locked.html
+check "read-only" "1 Cannot create file locked.html" "$status $err"
+check "read-only untouched" "<title>keep</title>" "$(<locked.html)"
+
+echo "cli under wine: $failures failed"
+[[ $failures == 0 ]]
