@@ -66,8 +66,14 @@ bool CopySecurity(HANDLE from, HANDLE to) {
         return error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION;
     }
     std::vector<unsigned char> descriptor(needed);
-    return ::GetKernelObjectSecurity(from, kParts, descriptor.data(), needed, &needed) &&
-           ::SetKernelObjectSecurity(to, kParts, descriptor.data());
+    if (!::GetKernelObjectSecurity(from, kParts, descriptor.data(), needed, &needed)) {
+        return false;
+    }
+    if (::SetKernelObjectSecurity(to, kParts, descriptor.data())) {
+        return true;
+    }
+    const DWORD error = ::GetLastError();
+    return error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION;
 }
 
 // Gives `to` the attributes (hidden, system, archive, not indexed) and the creation time
