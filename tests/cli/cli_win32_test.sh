@@ -3,28 +3,11 @@
 # walked in name order with Windows' separators, titles written and listed as bytes, the
 # encoding a page declares, and a read-only page refused.
 # Usage: cli_win32_test.sh WINE TITORA_CLI_EXE
-set -uo pipefail
-wine=$1
 cli=$2
-root=$(mktemp -d /tmp/titora-cli-win-XXXXXX)
-trap 'chmod -R u+w "$root"; rm -rf "$root"' EXIT
-cd "$root"
-failures=0
-
-check() {
-    [[ $2 == "$3" ]] && return
-    printf 'FAIL %s\n--- expected\n%s\n--- got\n%s\n' "$1" "$2" "$3"
-    failures=$((failures + 1))
-}
-
-# run ARGS...: sets out, err (line ends as on POSIX) and status. Wine hands the program
-# its arguments in the system's code page (1252 here), converted from UTF-8.
-run() {
-    LC_ALL=C.UTF-8 "$wine" "$cli" "$@" >"$root/.out" 2>"$root/.err"
-    status=$?
-    out=$(tr -d '\r' <"$root/.out")
-    err=$(tr -d '\r' <"$root/.err")
-}
+# Wine hands the program its arguments in the system's code page (1252 here), converted
+# from UTF-8.
+launcher=(env LC_ALL=C.UTF-8 "$1")
+source "$(dirname "$0")/common.sh"
 
 mkdir -p site/sub
 printf '<html>\n<head><title>top</title></head></html>' >site/index.html

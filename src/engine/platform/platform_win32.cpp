@@ -207,26 +207,8 @@ DWORD AccessFor(Access access) {
 
 } // namespace
 
-Handle& Handle::operator=(Handle&& other) noexcept {
-    if (this != &other) {
-        if (isOpen()) {
-            ::CloseHandle(Native(*this));
-        }
-        value_ = other.release();
-    }
-    return *this;
-}
-
-Handle::~Handle() {
-    if (isOpen()) {
-        ::CloseHandle(Native(*this));
-    }
-}
-
-std::intptr_t Handle::release() noexcept {
-    const std::intptr_t value = value_;
-    value_ = kInvalid;
-    return value;
+void detail::CloseHandleValue(std::intptr_t value) noexcept {
+    ::CloseHandle(reinterpret_cast<HANDLE>(value));
 }
 
 bool FindPage(const std::string& path, Folder* folder, std::string* name) {

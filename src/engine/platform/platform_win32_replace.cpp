@@ -32,13 +32,8 @@ using win32::Value;
 
 namespace {
 
-// How many saves may write in one folder at once; a save finding them all taken
-// rewrites its page in place instead. Every save looks at each of them, so they are few.
-constexpr int kSlots = 8;
-
-std::string SlotName(int slot) {
-    return ".~titora-" + std::to_string(slot) + ".tmp";
-}
+using detail::kSlots;
+using detail::SlotName;
 
 // Removes the temporary file at `name` in `folder` if its writer is gone: a regular file
 // with one name that can be opened with no sharing. True when the name is free after.
@@ -148,26 +143,6 @@ bool CanReplace(const Folder& folder, const File& page) {
     const bool own = owner == nullptr || win32::IsOwnSid(owner);
     ::LocalFree(descriptor);
     return own;
-}
-
-Temporary::Temporary(Temporary&& other) noexcept
-    : folder_(other.folder_), file_(std::move(other.file_)), name_(std::move(other.name_)) {
-    other.name_.clear();
-}
-
-Temporary& Temporary::operator=(Temporary&& other) noexcept {
-    if (this != &other) {
-        discard();
-        folder_ = other.folder_;
-        file_ = std::move(other.file_);
-        name_ = std::move(other.name_);
-        other.name_.clear();
-    }
-    return *this;
-}
-
-Temporary::~Temporary() {
-    discard();
 }
 
 void Temporary::discard() noexcept {
