@@ -196,6 +196,21 @@ bool DescribeAt(const Folder& folder, const std::string& name, FileInfo* info) {
     return file.isOpen() && Describe(Native(file), info);
 }
 
+// `path` made absolute, as the system would take it.
+bool FullPath(const std::string& path, std::string* full) {
+    const DWORD length = ::GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (length == 0) {
+        return false;
+    }
+    full->assign(length, '\0');
+    const DWORD written = ::GetFullPathNameA(path.c_str(), length, full->data(), nullptr);
+    if (written == 0 || written >= length) {
+        return false;
+    }
+    full->resize(written);
+    return true;
+}
+
 // What others may do with a file while it is open: see Access.
 DWORD ShareFor(Access access) {
     return access == Access::kSave ? FILE_SHARE_READ : kShareAll;
@@ -224,8 +239,13 @@ bool FindPage(const std::string& path, Folder* folder, std::string* name) {
         return false;
     }
     // A console, a device or a pipe has no folder; a folder is no page.
-    if (!info.regular || !win32::FinalPath(Native(reached), &final)) {
+    if (!info.regular) {
         ::SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    // Some file systems (some network and RAM drives) cannot name an open file: the path
+    // itself is then the road, and a link at its end cannot be followed (see below).
+    if (!win32::FinalPath(Native(reached), &final) && !FullPath(path, &final)) {
         return false;
     }
     const std::size_t cut = final.rfind('\\');
@@ -234,7 +254,8 @@ bool FindPage(const std::string& path, Folder* folder, std::string* name) {
         return false;
     }
     // The name must lead to the file the path reached from the folder now held: the
-    // path may have been changed meanwhile, or the name have no spelling in the code page.
+    // path may have been changed meanwhile, end in a link that was not followed, or the
+    // name have no spelling in the code page.
     Folder found = OpenFolderHandle(final.substr(0, cut + 1));
     const std::string leaf = final.substr(cut + 1);
     FileInfo named;
