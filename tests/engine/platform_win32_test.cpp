@@ -1,6 +1,6 @@
 // What the Windows platform layer adds to the shared engine tests: devices, pipes and
 // folders refused without blocking, sharing with other programs, what a replaced page
-// keeps, a folder the user cannot write, and the system's code page.
+// keeps, links, a folder the user cannot write, and the system's code page.
 #include "line_breaks.h"
 #include "platform/platform.h"
 #include "test_files.h"
@@ -131,6 +131,24 @@ TEST_F(Win32Page, ReplacedPageKeepsItsAlternateStreams) {
     EXPECT_EQ(WriteNew(page), Result("written"));
     EXPECT_EQ(test::ReadBytes(page), kNewBytes);
     EXPECT_EQ(test::ReadBytes(page + ":meta"), "kept");
+}
+
+// A symbolic link is the page's road, not the page: it stays a link, its target is
+// replaced.
+TEST_F(Win32Page, SymbolicLinkStaysALinkAndItsTargetIsRewritten) {
+    const std::string target = folder / "target.html";
+    test::WriteBytes(target, kOldBytes);
+    // Unprivileged where Windows' developer mode allows it.
+    ::CreateSymbolicLinkA(page.c_str(), target.c_str(), 0x2);
+    const DWORD attributes = ::GetFileAttributesA(page.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        GTEST_SKIP() << "no symbolic link could be made: wine makes none, and Windows only "
+                        "with a privilege or in developer mode";
+    }
+    EXPECT_EQ(WriteNew(page), Result("written"));
+    EXPECT_NE(::GetFileAttributesA(page.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
+    EXPECT_EQ(test::ReadBytes(target), kNewBytes);
+    EXPECT_EQ(folder.names(), (std::set<std::string>{"page.html", "target.html"}));
 }
 
 // A folder that takes no new files: the page is rewritten in place, journalled, and
