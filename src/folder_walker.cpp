@@ -1,42 +1,17 @@
 #include "folder_walker.h"
 
+#include "folder_listing.h"
+
 #include <algorithm>
-#include <dirent.h>
 #include <set>
-#include <sys/stat.h>
-#include <utility>
 
 namespace titora {
 namespace {
 
-enum class Kind { kFolder, kFile, kOther, kUnknown };
-
-struct Entry {
-    std::string name;
-    Kind kind;
-};
-
-// A folder's identity on its file system: two names, through links or not, for the
-// same folder give the same identity.
-using FolderId = std::pair<dev_t, ino_t>;
-
-Kind KindOfMode(mode_t mode) {
-    if (S_ISDIR(mode))
-        return Kind::kFolder;
-    return S_ISREG(mode) ? Kind::kFile : Kind::kOther;
-}
-
-// The kind of what `path` finally names, links followed.
-Kind KindOfPath(const std::string& path) {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 ? KindOfMode(st.st_mode) : Kind::kUnknown;
-}
-
-std::string Join(const std::string& folder, const std::string& name) {
-    if (!folder.empty() && folder.back() == '/')
-        return folder + name;
-    return folder + "/" + name;
-}
+using walker::Entry;
+using walker::FolderId;
+using walker::Kind;
+using walker::KindOfPath;
 
 class Walker {
 public:
@@ -48,7 +23,7 @@ public:
         if (!readFolder(folder, &entries))
             return true;
         for (const Entry& entry : entries) {
-            const std::string path = Join(folder, entry.name);
+            const std::string path = walker::Join(folder, entry.name);
             // Links and file systems that do not tell the type in the listing need a look
             // at the file itself.
             const Kind kind = entry.kind == Kind::kUnknown ? KindOfPath(path) : entry.kind;
@@ -74,33 +49,13 @@ private:
     // walked already. The folder is closed before any sub-folder is opened, so a deep
     // tree holds one open folder at a time.
     bool readFolder(const std::string& folder, std::vector<Entry>* entries) {
-        DIR* dir = ::opendir(folder.c_str());
-        if (dir == nullptr) {
+        FolderId id;
+        if (!walker::ListFolder(folder, entries, &id)) {
             skipped_(folder);
             return false;
         }
-        struct stat st;
-        const bool known = ::fstat(::dirfd(dir), &st) == 0;
-        if (!known || !visited_.insert(FolderId(st.st_dev, st.st_ino)).second) {
-            ::closedir(dir);
-            if (!known)
-                skipped_(folder);
+        if (!visited_.insert(id).second)
             return false;
-        }
-        while (const dirent* entry = ::readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name == "." || name == "..")
-                continue;
-            Kind kind = Kind::kUnknown;
-            if (entry->d_type == DT_DIR)
-                kind = Kind::kFolder;
-            else if (entry->d_type == DT_REG)
-                kind = Kind::kFile;
-            else if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
-                kind = Kind::kOther;
-            entries->push_back({name, kind});
-        }
-        ::closedir(dir);
         std::sort(entries->begin(), entries->end(),
                   [](const Entry& a, const Entry& b) { return a.name < b.name; });
         return true;

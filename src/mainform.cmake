@@ -8,14 +8,6 @@ add_library(titora_file_list STATIC
 target_include_directories(titora_file_list PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(titora_file_list PUBLIC title_engine titora_folder_walker titora_options)
 
-# Turning dropped or named files and folders into page files; no Qt, so that the
-# command-line program shares it.
-add_library(titora_folder_walker STATIC
-    ${CMAKE_CURRENT_LIST_DIR}/folder_walker.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/folder_walker.h)
-target_include_directories(titora_folder_walker PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(titora_folder_walker PUBLIC titora_options)
-
 # The program's command line, read before any window exists; no Qt.
 add_library(titora_command_line STATIC
     ${CMAKE_CURRENT_LIST_DIR}/command_line.cpp

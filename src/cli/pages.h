@@ -1,5 +1,7 @@
 // What titora-cli reads from and writes into one page. The only part of the program
-// that calls the title engine.
+// that calls the title engine. Two implementations: pages.cpp, with Qt Core, knows the
+// encodings pages declare; pages_bytes.cpp, for builds without Qt (Windows), takes
+// titles as bytes: `text` is `title` itself, and a title is written as the bytes given.
 #pragma once
 
 #include <optional>

@@ -23,7 +23,7 @@ enum class Replaced { kYes, kNo };
 
 // The usual road. kNo, with the page untouched and nothing left behind, when no new
 // file can take the page's place; the caller then rewrites the page in place.
-Replaced ReplaceThroughTemporary(const PageFile& page, std::string_view text) {
+Replaced ReplaceThroughTemporary(PageFile& page, std::string_view text) {
     platform::Temporary temporary = platform::CreateTemporary(page.folder());
     if (!temporary.isOpen() || !platform::CopyMetadata(page.file(), temporary.file())) {
         return Replaced::kNo;
@@ -67,7 +67,7 @@ void RewriteInPlace(const PageFile& page, const SaveRequest& request) {
 
 } // namespace
 
-void SavePage(const PageFile& page, const SaveRequest& request) {
+void SavePage(PageFile& page, const SaveRequest& request) {
     if (!page.writable()) {
         FailCreate(page);
     }

@@ -31,6 +31,6 @@ struct SaveRequest {
 // temporary file and no journal can be made, or the page's name no longer leads to the
 // page; nothing is written) or "Stream write error" (disk full, file size limit; the
 // page keeps its old bytes).
-void SavePage(const PageFile& page, const SaveRequest& request);
+void SavePage(PageFile& page, const SaveRequest& request);
 
 } // namespace titora

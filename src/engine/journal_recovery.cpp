@@ -72,14 +72,21 @@ std::optional<Recovery> TakeJournal(const platform::Folder& state, const std::st
 
 enum class Reached { kPage, kOutOfReach, kAnotherFile };
 
-// Opens the page a journal names for writing: through `known`, the page the caller
-// holds, or by its folder's path.
-Reached ReachPage(const JournalRecord& record, const PageFile* known, platform::File* page,
-                  platform::FileInfo* info) {
+// Reaches the page a journal names, open for writing: `known`, the page the caller holds,
+// through its own handle where that is open for writing (on Windows a second handle
+// would be shut out by the first), else opened anew in its folder; or by its folder's
+// path. `*page` is the open page, `*opened` when it was opened here.
+Reached ReachPage(const JournalRecord& record, const PageFile* known, platform::File* opened,
+                  const platform::File** page, platform::FileInfo* info) {
+    const bool isKnown = known != nullptr && known->info().id == record.page;
+    if (isKnown && known->openedForWriting()) {
+        *page = &known->file();
+        return platform::GetInfo(**page, info) ? Reached::kPage : Reached::kOutOfReach;
+    }
     platform::Folder ownFolder;
     const platform::Folder* folder = &ownFolder;
     std::string name = record.name;
-    if (known != nullptr && known->info().id == record.page) {
+    if (isKnown) {
         folder = &known->folder();
         name = known->name();
     } else {
@@ -88,8 +95,9 @@ Reached ReachPage(const JournalRecord& record, const PageFile* known, platform::
     if (!folder->isOpen() || !platform::GetInfoAt(*folder, name, info)) {
         return Reached::kOutOfReach; // perhaps on a volume not mounted now
     }
-    *page = platform::OpenInFolder(*folder, name, platform::Access::kReadWrite);
-    if (!page->isOpen() || !platform::GetInfo(*page, info)) {
+    *opened = platform::OpenInFolder(*folder, name, platform::Access::kReadWrite);
+    *page = opened;
+    if (!opened->isOpen() || !platform::GetInfo(*opened, info)) {
         return Reached::kOutOfReach;
     }
     // A volume may be numbered anew after a restart; the file's number stays.
@@ -110,12 +118,13 @@ Recovery Recover(const platform::Folder& state, const std::string& name, const P
         return EmptySlot(state, name, journal, bytes.view().size()) ? Recovery::kRestored
                                                                     : Recovery::kWaiting;
     }
-    platform::File page;
+    platform::File opened;
+    const platform::File* page = &opened;
     platform::FileInfo info;
     PageBytes current(0, 0, 0);
-    const Reached reached = ReachPage(record, known, &page, &info);
+    const Reached reached = ReachPage(record, known, &opened, &page, &info);
     if (reached == Reached::kOutOfReach ||
-        (reached == Reached::kPage && !ReadToEnd(page, info.size, 0, false, &current))) {
+        (reached == Reached::kPage && !ReadToEnd(*page, info.size, 0, false, &current))) {
         return Recovery::kWaiting;
     }
     PageBuffer rebuilt;
@@ -134,14 +143,14 @@ Recovery Recover(const platform::Folder& state, const std::string& name, const P
         }
         return Recovery::kKept;
     case PageState::kBetween:
-        if (!Restore(page, record.old)) {
+        if (!Restore(*page, record.old)) {
             return Recovery::kWaiting;
         }
         break;
     case PageState::kOld:
     case PageState::kNew:
         // Whole, but perhaps not yet on the disk.
-        if (!platform::Flush(page)) {
+        if (!platform::Flush(*page)) {
             return Recovery::kWaiting;
         }
         break;

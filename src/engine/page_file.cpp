@@ -25,7 +25,7 @@ PageFile::PageFile(const std::string& path, Purpose purpose) : path_(path) {
         // alone; the folder is found only should a save of the page need finishing.
         file_ = platform::OpenFile(path, platform::Access::kRead);
     } else if (platform::FindPage(path, &folder_, &name_)) {
-        file_ = platform::OpenInFolder(folder_, name_, platform::Access::kReadWrite);
+        file_ = platform::OpenInFolder(folder_, name_, platform::Access::kSave);
         openedForWriting_ = file_.isOpen();
         // A page the user may read but not write is still read: WriteTitle refuses it
         // only once it knows it has something to write.

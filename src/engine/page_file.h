@@ -19,7 +19,8 @@ public:
 
     // Finds the page at `path`, as the caller formed it, once (a symbolic link leads to
     // its target, which is the page), and opens it for reading; for kWriting also for
-    // writing where the user may, holding its folder from then on. Throws
+    // writing where the user may (as platform::Access::kSave), holding its folder from
+    // then on. Throws
     // TitleEngineError "Cannot open file %s" when it is missing, not a regular file, or
     // unreadable.
     PageFile(const std::string& path, Purpose purpose);
@@ -34,10 +35,13 @@ public:
     // needs. False when the path no longer leads to the file that was opened.
     bool locate();
     const platform::File& file() const { return file_; }
+    // For the swap, which may have to close the page and open it again.
+    platform::File& file() { return file_; }
     const platform::FileInfo& info() const { return info_; }
 
     // Whether the page may be rewritten: open for writing, without the read-only attribute.
     bool writable() const { return openedForWriting_ && !info_.readOnly; }
+    bool openedForWriting() const { return openedForWriting_; }
 
     // Whether the page's name in its folder still leads to this file.
     bool atItsName() const;

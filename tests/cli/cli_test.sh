@@ -2,28 +2,10 @@
 # titora-cli end to end on real files: what it prints, what it writes, its messages
 # and exit statuses, and names a shell makes awkward.
 # Usage: cli_test.sh TITORA_CLI VERSION
-set -uo pipefail
 cli=$1
 version=$2
-root=$(mktemp -d /tmp/titora-cli-test-XXXXXX)
-trap 'chmod -R u+w "$root"; rm -rf "$root"' EXIT
-cd "$root"
-failures=0
-
-# check NAME EXPECTED ACTUAL
-check() {
-    [[ $2 == "$3" ]] && return
-    printf 'FAIL %s\n--- expected\n%s\n--- got\n%s\n' "$1" "$2" "$3"
-    failures=$((failures + 1))
-}
-
-# run ARGS...: runs titora-cli; sets out, err and status.
-run() {
-    "$cli" "$@" >"$root/.out" 2>"$root/.err"
-    status=$?
-    out=$(<"$root/.out")
-    err=$(<"$root/.err")
-}
+launcher=()
+source "$(dirname "$0")/common.sh"
 
 latin1=$'caf\xe9.html'
 printf '<html>\n<head><TITLE>Tab\there \\ two\nlines</TITLE></head></html>\n' >a.html

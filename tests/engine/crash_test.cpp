@@ -5,8 +5,11 @@
 //
 // A kill asked for while the saver waits for the disk lands when the wait ends, and a
 // write of a megabyte is over in a tenth of a millisecond: random kills seldom cut the
-// page's own write. On one road a timer therefore kills the saver a random moment after
+// page's own write. On one road the saver therefore kills itself a random moment after
 // that write of a larger page has begun.
+//
+// The saver is a child process: forked on POSIX; on Windows this program started once
+// more, which takes the saver's part before any test runs (see SaverPart).
 #include "platform/platform.h"
 #include "test_files.h"
 #include "title_engine.h"
@@ -15,12 +18,16 @@
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdlib>
-#include <ctime>
 #include <iostream>
 #include <map>
 #include <random>
+#include <thread>
+
+#ifndef _WIN32
+#include <csignal>
+#include <ctime>
+#endif
 
 namespace titora {
 namespace {
@@ -46,21 +53,6 @@ std::string Saved(const std::string& page, const std::string& title) {
     return saved.replace(saved.find(old), old.size(), "<title>" + title + "</title>");
 }
 
-// Has a timer of the kernel's kill this process `delay` microseconds from now, however
-// busy the processors are.
-void KillAfter(useconds_t delay) {
-    sigevent event{};
-    event.sigev_notify = SIGEV_SIGNAL;
-    event.sigev_signo = SIGKILL;
-    timer_t timer;
-    itimerspec when{};
-    when.it_value.tv_nsec = 1000 + static_cast<long>(delay) * 1000;
-    if (::timer_create(CLOCK_MONOTONIC, &event, &timer) != 0 ||
-        ::timer_settime(timer, 0, &when, nullptr) != 0) {
-        ::_exit(7);
-    }
-}
-
 int KillsPerRoad() {
     const char* kills = std::getenv("TITORA_CRASH_KILLS");
     return kills != nullptr ? std::atoi(kills) : 12;
@@ -72,6 +64,150 @@ struct Road {
     bool unprivileged = false;
     bool aimed = false; // the saver kills itself while it writes the page over
 };
+
+// Saves `page` over and over with titles A and B in turn until the process is killed.
+// With a delay, the process kills itself that many microseconds after the third write
+// of a save has begun: that of the page itself, on the in-place road, after the
+// journal's two.
+[[noreturn]] void SaveUntilKilled(const std::string& page, long aimedDelay) {
+    int writes = 0;
+    platform::SetCallHook([&](const char* call) {
+        if (aimedDelay >= 0 && std::string(call) == "WriteAt" && ++writes == 3) {
+#ifdef _WIN32
+            // A thread of its own keeps time while this one writes.
+            std::thread([aimedDelay] {
+                const auto until =
+                    std::chrono::steady_clock::now() + std::chrono::microseconds(aimedDelay);
+                while (std::chrono::steady_clock::now() < until) {
+                }
+                ::TerminateProcess(::GetCurrentProcess(), 9);
+            }).detach();
+#else
+            // A timer of the kernel's, however busy the processors are.
+            sigevent event{};
+            event.sigev_notify = SIGEV_SIGNAL;
+            event.sigev_signo = SIGKILL;
+            timer_t timer;
+            itimerspec when{};
+            when.it_value.tv_nsec = 1000 + aimedDelay * 1000;
+            if (::timer_create(CLOCK_MONOTONIC, &event, &timer) != 0 ||
+                ::timer_settime(timer, 0, &when, nullptr) != 0) {
+                std::_Exit(7);
+            }
+#endif
+        }
+    });
+    for (int i = 0;; ++i) {
+        try {
+            WriteTitle(page, i % 2 == 0 ? "A" : "B");
+        } catch (const TitleEngineError&) {
+            std::_Exit(5);
+        }
+    }
+}
+
+#ifdef _WIN32
+// The environment that tells a started copy of this program to save a page: the page,
+// the event it sets once it has started, and the aimed delay.
+constexpr const char* kSaverPage = "TITORA_CRASH_SAVER_PAGE";
+constexpr const char* kSaverStarted = "TITORA_CRASH_SAVER_STARTED";
+constexpr const char* kSaverDelay = "TITORA_CRASH_SAVER_DELAY";
+
+std::string Variable(const char* name) {
+    char value[MAX_PATH];
+    const DWORD length = ::GetEnvironmentVariableA(name, value, sizeof value);
+    return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
+}
+
+// In a saver, the saver's part, before any test.
+const bool saverPart = [] {
+    const std::string page = Variable(kSaverPage);
+    if (!page.empty()) {
+        const HANDLE started =
+            ::OpenEventA(EVENT_MODIFY_STATE, FALSE, Variable(kSaverStarted).c_str());
+        ::SetEvent(started);
+        SaveUntilKilled(page, std::atol(Variable(kSaverDelay).c_str()));
+    }
+    return false;
+}();
+
+// Starts a saver of `road`'s page and kills it `delay` microseconds after it has started,
+// unless it is aimed. False when it ended by itself.
+bool KillASaver(const Road& road, long delay) {
+    static int savers = 0;
+    const std::string startedName =
+        "titora-saver-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++savers);
+    const HANDLE started = ::CreateEventA(nullptr, TRUE, FALSE, startedName.c_str());
+    test::SetEnvironment(kSaverPage, road.page);
+    test::SetEnvironment(kSaverStarted, startedName);
+    test::SetEnvironment(kSaverDelay, std::to_string(road.aimed ? delay : -1));
+    char self[MAX_PATH];
+    ::GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string commandLine = std::string("\"") + self + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION saver = {};
+    const bool made = ::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                       nullptr, nullptr, &startup, &saver);
+    ::SetEnvironmentVariableA(kSaverPage, nullptr);
+    if (!made) {
+        ::CloseHandle(started);
+        return false;
+    }
+    ::WaitForSingleObject(started, 20000);
+    if (!road.aimed) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(delay);
+        while (std::chrono::steady_clock::now() < until) {
+        }
+        ::TerminateProcess(saver.hProcess, 9);
+    }
+    ::WaitForSingleObject(saver.hProcess, INFINITE);
+    DWORD status = 0;
+    ::GetExitCodeProcess(saver.hProcess, &status);
+    ::CloseHandle(saver.hThread);
+    ::CloseHandle(saver.hProcess);
+    ::CloseHandle(started);
+    return status == 9;
+}
+
+test::Outcome RunAs(const Road&, const std::function<std::string()>& call) {
+    return test::Run(call);
+}
+
+std::string JournalsOf(const Road&) {
+    return test::stateHomes.journals();
+}
+#else
+bool KillASaver(const Road& road, long delay) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (road.unprivileged) {
+            test::BecomeUnprivileged();
+        }
+        SaveUntilKilled(road.page, road.aimed ? delay : -1);
+    }
+    if (pid < 0) {
+        return false;
+    }
+    if (!road.aimed) {
+        ::usleep(static_cast<useconds_t>(delay));
+        ::kill(pid, SIGKILL);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFSIGNALED(status);
+}
+
+// Runs `call` as the user that saves on `road`.
+test::Outcome RunAs(const Road& road, const std::function<std::string()>& call) {
+    return test::RunInChild(call, road.unprivileged);
+}
+
+std::string JournalsOf(const Road& road) {
+    return road.unprivileged ? test::stateHomes.unprivilegedJournals()
+                             : test::stateHomes.journals();
+}
+#endif
 
 class KilledSaves : public testing::Test {
 protected:
@@ -93,53 +229,22 @@ protected:
     }
 
     static std::string Folder(const Road& road) {
-        return road.page.substr(0, road.page.rfind('/'));
+        return road.page.substr(0, road.page.find_last_of("/\\"));
     }
 
-    // Starts a child that saves the page over and over with titles A and B in turn, and
-    // kills it at a random moment; then the next call, as the same user, runs.
+    // Kills a saver at a random moment; then the next call, as the same user, runs.
     void KillAndCheck(const Road& road, std::mt19937& random, std::map<std::string, int>* left) {
-        const useconds_t delay =
-            std::uniform_int_distribution<useconds_t>(0, road.aimed ? 1000 : 40000)(random);
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            if (road.unprivileged) {
-                test::BecomeUnprivileged();
-            }
-            // The third write of an in-place save, after the journal's two, is the page's.
-            int writes = 0;
-            platform::SetCallHook([&](const char* call) {
-                if (road.aimed && std::string(call) == "WriteAt" && ++writes == 3) {
-                    KillAfter(delay);
-                }
-            });
-            for (int i = 0;; ++i) {
-                try {
-                    WriteTitle(road.page, i % 2 == 0 ? "A" : "B");
-                } catch (const TitleEngineError&) {
-                    ::_exit(5);
-                }
-            }
-        }
-        if (!road.aimed) {
-            ::usleep(delay);
-            ::kill(pid, SIGKILL);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "the saving child ended by itself: " << status;
-
-        const std::string journals = road.unprivileged ? test::stateHomes.unprivilegedJournals()
-                                                       : test::stateHomes.journals();
+        const long delay =
+            std::uniform_int_distribution<long>(0, road.aimed ? 1000 : 40000)(random);
+        ASSERT_TRUE(KillASaver(road, delay)) << "the saver ended by itself";
+        const std::string journals = JournalsOf(road);
         const std::string killed =
             test::ScratchFolder::Names(Folder(road)).size() > road.names.size() ? "a temporary file"
             : !IsWhole(test::ReadBytes(road.page))                              ? "a torn page"
             : !test::Journals(journals).empty()                                 ? "a journal"
                                                                                 : "";
         ++(*left)[killed];
-        const test::Outcome title =
-            test::RunInChild([&] { return ReadTitle(road.page); }, road.unprivileged);
+        const test::Outcome title = RunAs(road, [&] { return ReadTitle(road.page); });
         const std::string bytes = test::ReadBytes(road.page);
         EXPECT_TRUE(IsWhole(bytes))
             << "a damaged page of " << bytes.size() << " bytes, read as " << title;
@@ -166,16 +271,8 @@ protected:
             WriteTitle(road.page, "Last");
             return std::string("written");
         };
-        EXPECT_EQ(test::RunInChild(save, road.unprivileged), Result("written"));
+        EXPECT_EQ(RunAs(road, save), Result("written"));
         EXPECT_EQ(test::ScratchFolder::Names(Folder(road)), road.names);
-    }
-
-    // A folder inside the scratch folder, owned by root, with mode `mode`.
-    std::string Subfolder(const std::string& name, mode_t mode) {
-        const std::string path = folder / name;
-        ::mkdir(path.c_str(), mode);
-        ::chmod(path.c_str(), mode);
-        return path;
     }
 };
 
@@ -188,7 +285,7 @@ TEST_F(KilledSaves, ThroughATemporaryFile) {
 TEST_F(KilledSaves, InPlaceWithHardLinks) {
     const std::string page = folder / "page.html";
     test::WriteBytes(page, original);
-    ASSERT_EQ(::link(page.c_str(), (folder / "other.html").c_str()), 0);
+    ASSERT_TRUE(test::HardLink(page, folder / "other.html"));
     KillSaves({page, {"page.html", "other.html"}, false});
 }
 
@@ -196,8 +293,17 @@ TEST_F(KilledSaves, InPlaceWhileWritingThePage) {
     UsePages(16u << 20);
     const std::string page = folder / "page.html";
     test::WriteBytes(page, original);
-    ASSERT_EQ(::link(page.c_str(), (folder / "other.html").c_str()), 0);
+    ASSERT_TRUE(test::HardLink(page, folder / "other.html"));
     KillSaves({page, {"page.html", "other.html"}, false, true});
+}
+
+#ifndef _WIN32
+// A folder inside `folder`, owned by root, with mode `mode`.
+std::string Subfolder(const test::ScratchFolder& folder, const std::string& name, mode_t mode) {
+    const std::string path = folder / name;
+    ::mkdir(path.c_str(), mode);
+    ::chmod(path.c_str(), mode);
+    return path;
 }
 
 TEST_F(KilledSaves, InPlaceForAnotherOwnersPage) {
@@ -206,7 +312,7 @@ TEST_F(KilledSaves, InPlaceForAnotherOwnersPage) {
     }
     // The usual shared web folder: the page belongs to another user, and its group,
     // which the saving user is in, may write it and the folder.
-    const std::string shared = Subfolder("shared", 0775);
+    const std::string shared = Subfolder(folder, "shared", 0775);
     ASSERT_EQ(::chown(shared.c_str(), 0, test::kNogroup), 0);
     const std::string page = shared + "/page.html";
     test::WriteBytes(page, original, 0664);
@@ -218,12 +324,13 @@ TEST_F(KilledSaves, InPlaceInAFolderTheUserCannotWrite) {
     if (!test::IsRoot()) {
         GTEST_SKIP() << "needs root to give the page to another user";
     }
-    const std::string locked = Subfolder("locked", 0755);
+    const std::string locked = Subfolder(folder, "locked", 0755);
     const std::string page = locked + "/page.html";
     test::WriteBytes(page, original);
     ASSERT_EQ(::chown(page.c_str(), test::kNobody, test::kNogroup), 0);
     KillSaves({page, {"page.html"}, true});
 }
+#endif
 
 } // namespace
 } // namespace titora

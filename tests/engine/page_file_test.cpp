@@ -1,18 +1,23 @@
 // The careful save of WriteTitle: what a rewritten page keeps, and that no failure at
-// any step leaves a damaged page or a temporary file behind.
+// any step leaves a damaged page or a temporary file behind. The cases before the POSIX
+// ones hold on every system.
 #include "platform/platform.h"
 #include "test_files.h"
 #include "title_engine.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+
+#ifndef _WIN32
 #include <linux/fs.h>
-#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/xattr.h>
+#endif
 
 namespace titora {
 namespace {
@@ -24,12 +29,202 @@ using test::Result;
 const std::string kOldBytes = "<html>\n<head><title>Old</title></head>\n<body>text</body>\n";
 const std::string kNewBytes = "<html>\r\n<head><title>New</title></head>\r\n<body>text</body>\r\n";
 
+// While a page is saved, Windows lets no other program write, move or remove it; POSIX
+// has no such rule, and the engine has to see what others did meanwhile.
+#ifdef _WIN32
+constexpr bool kOthersMayChangeAPageBeingSaved = false;
+#else
+constexpr bool kOthersMayChangeAPageBeingSaved = true;
+#endif
+
 Outcome WriteNew(const std::string& path) {
     return test::Run([&] {
         WriteTitle(path, "New");
         return std::string("written");
     });
 }
+
+class CarefulSave : public testing::Test {
+protected:
+    test::ScratchFolder folder;
+    std::string page = folder / "page.html";
+};
+
+TEST_F(CarefulSave, HardLinkedFileIsRewrittenInPlace) {
+    test::WriteBytes(page, kOldBytes);
+    const std::string other = folder / "other.html";
+    ASSERT_TRUE(test::HardLink(page, other));
+    const test::Identity before = test::IdentityOf(page);
+
+    EXPECT_EQ(WriteNew(page), Result("written"));
+    EXPECT_TRUE(test::IdentityOf(page) == before);
+    EXPECT_EQ(test::IdentityOf(page).links, 2u);
+    EXPECT_EQ(test::ReadBytes(other), kNewBytes);
+    EXPECT_EQ(folder.names(), (std::set<std::string>{"page.html", "other.html"}));
+}
+
+// Fails each counted platform call of a save in turn, until the save gets through
+// without a failure. After every attempt the page holds its old or its new bytes, and
+// after the next call on it no journal is left.
+void FailEachStep(const std::string& path, const test::ScratchFolder& folder,
+                  const std::set<std::string>& names) {
+    for (unsigned long n = 1;; ++n) {
+        ASSERT_LT(n, 100u) << "the save never completes";
+        test::WriteBytes(path, kOldBytes);
+        platform::FailNthCall(n);
+        const Outcome outcome = WriteNew(path);
+        const unsigned long calls = platform::CountedCalls();
+        platform::FailNthCall(0);
+        const std::string bytes = test::ReadBytes(path);
+        EXPECT_TRUE(bytes == kOldBytes || bytes == kNewBytes) << "call " << n;
+        if (outcome.failed) {
+            EXPECT_EQ(bytes, kOldBytes) << "call " << n << ": " << outcome;
+        }
+        EXPECT_EQ(folder.names(), names) << "call " << n;
+        test::Run([&] { return ReadTitle(path); });
+        EXPECT_EQ(test::ReadBytes(path), bytes) << "call " << n;
+        EXPECT_EQ(test::Journals(test::stateHomes.journals()), std::set<std::string>{})
+            << "call " << n;
+        if (calls < n) {
+            EXPECT_EQ(outcome, Result("written"));
+            EXPECT_EQ(bytes, kNewBytes);
+            EXPECT_GT(n, 4u) << "a save makes more calls than that";
+            return;
+        }
+    }
+}
+
+TEST_F(CarefulSave, FailureAtAnyStepLeavesOldOrNewBytes) {
+    test::WriteBytes(page, kOldBytes);
+    FailEachStep(page, folder, {"page.html"});
+}
+
+TEST_F(CarefulSave, FailureAtAnyStepOfAnInPlaceRewrite) {
+    test::WriteBytes(page, kOldBytes);
+    ASSERT_TRUE(test::HardLink(page, folder / "other.html"));
+    FailEachStep(page, folder, {"page.html", "other.html"});
+}
+
+// Something else put at the page's name between reading and replacing: the save is
+// abandoned, and both the page and the newcomer are left as they were. Where others
+// cannot move the page meanwhile, the save goes through.
+TEST_F(CarefulSave, PageSwappedBeforeTheSaveIsLeftAlone) {
+    const std::string outside = folder / "outside";
+    test::WriteBytes(outside, "secret");
+    const std::string moved = folder / "moved.html";
+    struct Newcomer {
+        const char* kind;
+        std::function<void()> make;
+    };
+    const Newcomer newcomers[] = {
+        {"read-only file", [&] { test::WriteBytes(page, "theirs", 0444); }},
+#ifndef _WIN32
+        {"link", [&] { ::symlink(outside.c_str(), page.c_str()); }},
+        {"FIFO", [&] { ::mkfifo(page.c_str(), 0644); }},
+#endif
+    };
+    // A call on each road between the read and the step that would replace or write the
+    // page: before the swap, and before the journal takes the page's bytes.
+    for (const char* before : {"Replace", "Copy"}) {
+        const bool inPlace = std::string(before) == "Copy";
+        for (const Newcomer& newcomer : newcomers) {
+            test::WriteBytes(page, kOldBytes);
+            if (inPlace) {
+                ASSERT_TRUE(test::HardLink(page, folder / "other.html"));
+            }
+            bool swapped = false;
+            platform::SetCallHook([&](const char* call) {
+                if (!swapped && std::string(call) == before &&
+                    std::rename(page.c_str(), moved.c_str()) == 0) {
+                    swapped = true;
+                    newcomer.make();
+                }
+            });
+            const Outcome outcome = WriteNew(page);
+            platform::SetCallHook({});
+            const std::string road = std::string(newcomer.kind) + " before " + before;
+            std::set<std::string> names{"page.html", "outside"};
+            if (inPlace) {
+                names.insert("other.html");
+            }
+            EXPECT_EQ(swapped, kOthersMayChangeAPageBeingSaved) << road;
+            EXPECT_EQ(test::ReadBytes(outside), "secret") << road;
+            if (swapped) {
+                EXPECT_EQ(outcome, Failure("Cannot create file " + page)) << road;
+                EXPECT_EQ(test::ReadBytes(moved), kOldBytes) << road;
+                names.insert("moved.html");
+            } else {
+                EXPECT_EQ(outcome, Result("written")) << road;
+                EXPECT_EQ(test::ReadBytes(page), kNewBytes) << road;
+            }
+#ifndef _WIN32
+            const struct stat now = test::StatOf(page);
+            if (swapped && newcomer.kind == newcomers[0].kind) {
+                EXPECT_EQ(now.st_mode & 07777, 0444u) << road;
+                EXPECT_EQ(test::ReadBytes(page), "theirs") << road;
+            }
+            EXPECT_EQ(S_ISLNK(now.st_mode), swapped && newcomer.kind == newcomers[1].kind) << road;
+            EXPECT_EQ(S_ISFIFO(now.st_mode), swapped && newcomer.kind == newcomers[2].kind) << road;
+#endif
+            EXPECT_EQ(folder.names(), names) << road;
+            EXPECT_EQ(test::Journals(test::stateHomes.journals()), std::set<std::string>{});
+            for (const std::string& name : names) {
+                if (name != "outside") {
+                    test::ScratchFolder::RemoveTree(folder / name);
+                }
+            }
+        }
+    }
+}
+
+// Bytes added to the page after its size was taken are read and kept, where others may
+// write a page being saved at all.
+TEST_F(CarefulSave, ReadsToTheEndOfAGrowingPage) {
+    test::WriteBytes(page, kOldBytes);
+    bool tried = false;
+    bool appended = false;
+    platform::SetCallHook([&](const char* call) {
+        if (!tried && std::string(call) == "Read") {
+            tried = true;
+            std::ofstream more(page, std::ios::binary | std::ios::app);
+            appended = static_cast<bool>((more << "<p>more</p>").flush());
+        }
+    });
+    EXPECT_EQ(WriteNew(page), Result("written"));
+    platform::SetCallHook({});
+    EXPECT_EQ(appended, kOthersMayChangeAPageBeingSaved);
+    EXPECT_EQ(test::ReadBytes(page), kNewBytes + (appended ? "<p>more</p>" : ""));
+}
+
+// A temporary file whose writer was killed goes with the next save in its folder; one
+// whose writer still holds it stays.
+TEST_F(CarefulSave, NextSaveRemovesAbandonedTemporaryFiles) {
+    test::WriteBytes(page, kOldBytes);
+    test::WriteBytes(folder / ".~titora-0.tmp", "abandoned");
+    test::WriteBytes(folder / ".~titora-1.tmp", "still written");
+    {
+        const test::HeldFile held(folder / ".~titora-1.tmp");
+        EXPECT_EQ(WriteNew(page), Result("written"));
+        EXPECT_EQ(folder.names(), (std::set<std::string>{"page.html", ".~titora-1.tmp"}));
+    }
+    test::WriteBytes(page, kOldBytes);
+    EXPECT_EQ(WriteNew(page), Result("written"));
+    EXPECT_EQ(folder.names(), std::set<std::string>{"page.html"});
+}
+
+// Without a journal a page is never rewritten in place.
+TEST_F(CarefulSave, NoJournalNoInPlaceRewrite) {
+    test::WriteBytes(page, kOldBytes);
+    ASSERT_TRUE(test::HardLink(page, folder / "other.html"));
+    test::SetEnvironment(test::kStateHomeVariable, test::kNoStateHome);
+    const Outcome outcome = WriteNew(page);
+    test::SetEnvironment(test::kStateHomeVariable, test::stateHomes.own());
+    EXPECT_EQ(outcome, Failure("Cannot create file " + page));
+    EXPECT_EQ(test::ReadBytes(page), kOldBytes);
+}
+
+#ifndef _WIN32
+// ---- POSIX: owners, modes, extended attributes, links and limits ----
 
 // Gives `folder` a default access list (the kernel's xattr form) with user nobody
 // allowed everything. False where the file system takes no access lists.
@@ -50,12 +245,6 @@ bool SetDefaultAclForNobody(const std::string& folder) {
     } acl;
     return ::setxattr(folder.c_str(), "system.posix_acl_default", &acl, sizeof acl, 0) == 0;
 }
-
-class CarefulSave : public testing::Test {
-protected:
-    test::ScratchFolder folder;
-    std::string page = folder / "page.html";
-};
 
 TEST_F(CarefulSave, KeepsPermissionBitsOwnerGroupAndAttributes) {
     test::WriteBytes(page, kOldBytes, 0644);
@@ -99,19 +288,6 @@ TEST_F(CarefulSave, SymbolicLinkStaysALinkAndItsTargetIsRewritten) {
     EXPECT_EQ(test::ReadBytes(target), kNewBytes);
     EXPECT_EQ(folder.names(), (std::set<std::string>{"page.html", "real"}));
     EXPECT_EQ(test::ScratchFolder::Names(folder / "real"), std::set<std::string>{"page.html"});
-}
-
-TEST_F(CarefulSave, HardLinkedFileIsRewrittenInPlace) {
-    test::WriteBytes(page, kOldBytes);
-    const std::string other = folder / "other.html";
-    ASSERT_EQ(::link(page.c_str(), other.c_str()), 0);
-    const ino_t inode = test::StatOf(page).st_ino;
-
-    EXPECT_EQ(WriteNew(page), Result("written"));
-    EXPECT_EQ(test::StatOf(page).st_ino, inode);
-    EXPECT_EQ(test::StatOf(page).st_nlink, 2u);
-    EXPECT_EQ(test::ReadBytes(other), kNewBytes);
-    EXPECT_EQ(folder.names(), (std::set<std::string>{"page.html", "other.html"}));
 }
 
 // Cases where a temporary file cannot replace the page: the page is rewritten in place.
@@ -169,142 +345,12 @@ TEST_F(CarefulSave, ShortWriteFailsAndKeepsTheOldBytes) {
     EXPECT_EQ(test::Journals(test::stateHomes.journals()), std::set<std::string>{});
 }
 
-// Fails each counted platform call of a save in turn, until the save gets through
-// without a failure. After every attempt the page holds its old or its new bytes, and
-// after the next call on it no journal is left.
-void FailEachStep(const std::string& path, const test::ScratchFolder& folder,
-                  const std::set<std::string>& names) {
-    for (unsigned long n = 1;; ++n) {
-        ASSERT_LT(n, 100u) << "the save never completes";
-        test::WriteBytes(path, kOldBytes);
-        platform::FailNthCall(n);
-        const Outcome outcome = WriteNew(path);
-        const unsigned long calls = platform::CountedCalls();
-        platform::FailNthCall(0);
-        const std::string bytes = test::ReadBytes(path);
-        EXPECT_TRUE(bytes == kOldBytes || bytes == kNewBytes) << "call " << n;
-        if (outcome.failed) {
-            EXPECT_EQ(bytes, kOldBytes) << "call " << n << ": " << outcome;
-        }
-        EXPECT_EQ(folder.names(), names) << "call " << n;
-        test::Run([&] { return ReadTitle(path); });
-        EXPECT_EQ(test::ReadBytes(path), bytes) << "call " << n;
-        EXPECT_EQ(test::Journals(test::stateHomes.journals()), std::set<std::string>{})
-            << "call " << n;
-        if (calls < n) {
-            EXPECT_EQ(outcome, Result("written"));
-            EXPECT_EQ(bytes, kNewBytes);
-            EXPECT_GT(n, 4u) << "a save makes more calls than that";
-            return;
-        }
-    }
-}
-
-TEST_F(CarefulSave, FailureAtAnyStepLeavesOldOrNewBytes) {
-    test::WriteBytes(page, kOldBytes);
-    FailEachStep(page, folder, {"page.html"});
-}
-
-TEST_F(CarefulSave, FailureAtAnyStepOfAnInPlaceRewrite) {
-    test::WriteBytes(page, kOldBytes);
-    ASSERT_EQ(::link(page.c_str(), (folder / "other.html").c_str()), 0);
-    FailEachStep(page, folder, {"page.html", "other.html"});
-}
-
 TEST_F(CarefulSave, FailureAtAnyStepThroughALink) {
     test::WriteBytes(page, kOldBytes);
     const std::string link = folder / "link.html";
     ASSERT_EQ(::symlink("page.html", link.c_str()), 0);
     FailEachStep(link, folder, {"page.html", "link.html"});
     EXPECT_TRUE(S_ISLNK(test::StatOf(link).st_mode));
-}
-
-// Something else put at the page's name between reading and replacing: the save is
-// abandoned, and both the page and the newcomer are left as they were.
-TEST_F(CarefulSave, PageSwappedBeforeTheSaveIsLeftAlone) {
-    const std::string outside = folder / "outside/secret";
-    ASSERT_EQ(::mkdir((folder / "outside").c_str(), 0755), 0);
-    const std::string moved = folder / "moved.html";
-    struct Newcomer {
-        const char* kind;
-        std::function<void()> make;
-        mode_t type;
-    };
-    const Newcomer newcomers[] = {
-        {"link", [&] { ::symlink(outside.c_str(), page.c_str()); }, S_IFLNK},
-        {"FIFO", [&] { ::mkfifo(page.c_str(), 0644); }, S_IFIFO},
-        {"read-only file", [&] { test::WriteBytes(page, "theirs", 0444); }, S_IFREG},
-    };
-    // A call on each road between the read and the step that would replace or write the
-    // page: before the swap, and before the journal takes the page's bytes.
-    for (const char* before : {"Replace", "Copy"}) {
-        const bool inPlace = std::string(before) == "Copy";
-        for (const Newcomer& newcomer : newcomers) {
-            test::WriteBytes(outside, "secret");
-            test::WriteBytes(page, kOldBytes);
-            if (inPlace) {
-                ASSERT_EQ(::link(page.c_str(), (folder / "other.html").c_str()), 0);
-            }
-            bool swapped = false;
-            platform::SetCallHook([&](const char* call) {
-                if (!swapped && std::string(call) == before) {
-                    swapped = ::rename(page.c_str(), moved.c_str()) == 0;
-                    newcomer.make();
-                }
-            });
-            const Outcome outcome = WriteNew(page);
-            platform::SetCallHook({});
-            const std::string road = std::string(newcomer.kind) + " before " + before;
-            EXPECT_TRUE(swapped) << road;
-            EXPECT_EQ(outcome, Failure("Cannot create file " + page)) << road;
-            EXPECT_EQ(test::ReadBytes(moved), kOldBytes) << road;
-            EXPECT_EQ(test::StatOf(page).st_mode & S_IFMT, newcomer.type) << road;
-            EXPECT_EQ(test::ReadBytes(outside), "secret") << road;
-            if (newcomer.type == S_IFREG) {
-                EXPECT_EQ(test::StatOf(page).st_mode & 07777, 0444u) << road;
-                EXPECT_EQ(test::ReadBytes(page), "theirs") << road;
-            }
-            std::set<std::string> names{"page.html", "moved.html", "outside"};
-            if (inPlace) {
-                names.insert("other.html");
-            }
-            EXPECT_EQ(folder.names(), names) << road;
-            EXPECT_EQ(test::Journals(test::stateHomes.journals()), std::set<std::string>{});
-            for (const std::string& name : names) {
-                if (name != "outside") {
-                    ::unlink((folder / name).c_str());
-                }
-            }
-        }
-    }
-}
-
-// Bytes added to the page after its size was taken are read and kept.
-TEST_F(CarefulSave, ReadsToTheEndOfAGrowingPage) {
-    test::WriteBytes(page, kOldBytes);
-    bool appended = false;
-    platform::SetCallHook([&](const char* call) {
-        if (!appended && std::string(call) == "Read") {
-            appended = true;
-            test::WriteBytes(page, kOldBytes + "<p>more</p>");
-        }
-    });
-    EXPECT_EQ(WriteNew(page), Result("written"));
-    platform::SetCallHook({});
-    EXPECT_EQ(test::ReadBytes(page), kNewBytes + "<p>more</p>");
-}
-
-// A temporary file whose writer was killed goes with the next save in its folder; one
-// whose writer still holds it stays.
-TEST_F(CarefulSave, NextSaveRemovesAbandonedTemporaryFiles) {
-    test::WriteBytes(page, kOldBytes);
-    test::WriteBytes(folder / ".~titora-0.tmp", "abandoned");
-    test::WriteBytes(folder / ".~titora-1.tmp", "still written");
-    const int held = ::open((folder / ".~titora-1.tmp").c_str(), O_RDONLY);
-    ASSERT_EQ(::flock(held, LOCK_EX), 0);
-    EXPECT_EQ(WriteNew(page), Result("written"));
-    EXPECT_EQ(folder.names(), (std::set<std::string>{"page.html", ".~titora-1.tmp"}));
-    ::close(held);
 }
 
 // In an append-only folder no temporary file could ever be renamed or removed.
@@ -330,17 +376,7 @@ TEST_F(CarefulSave, AppendOnlyFolderIsRewrittenInPlace) {
     EXPECT_EQ(test::ScratchFolder::Names(appendOnly), std::set<std::string>{"page.html"});
 }
 
-// Without a journal a page is never rewritten in place.
-TEST_F(CarefulSave, NoJournalNoInPlaceRewrite) {
-    test::WriteBytes(page, kOldBytes);
-    ASSERT_EQ(::link(page.c_str(), (folder / "other.html").c_str()), 0);
-    const std::string state = ::getenv("XDG_STATE_HOME");
-    ::setenv("XDG_STATE_HOME", "/dev/null", 1);
-    const Outcome outcome = WriteNew(page);
-    ::setenv("XDG_STATE_HOME", state.c_str(), 1);
-    EXPECT_EQ(outcome, Failure("Cannot create file " + page));
-    EXPECT_EQ(test::ReadBytes(page), kOldBytes);
-}
+#endif
 
 } // namespace
 } // namespace titora

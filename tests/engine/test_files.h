@@ -1,157 +1,38 @@
-// Helpers for engine tests that work on real files: a scratch folder under /tmp,
-// whole-file reads and writes, and running engine calls in a child process, as an
-// unprivileged user where root would bypass permissions.
+// Helpers for engine tests that work on real files, with the same names on every system,
+// so that one test source serves them all: a scratch folder and its names, whole-file
+// reads and writes, hard links, a file's identity, the test's own state folder and the
+// journals in it, and the outcome of an engine call. Each system's file adds what only
+// it can do (a child process as another user on POSIX, say).
 #pragma once
 
-#include "title_engine.h"
+#include "test_outcome.h"
 
-#include <cstdlib>
-#include <dirent.h>
-#include <fcntl.h>
-#include <functional>
-#include <grp.h>
-#include <ostream>
-#include <set>
-#include <stdexcept>
-#include <string>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <cstdint>
 
 namespace titora::test {
 
-// The user and group that unprivileged cases run as ("nobody" on Debian).
-inline constexpr uid_t kNobody = 65534;
-inline constexpr gid_t kNogroup = 65534;
-
-inline bool IsRoot() {
-    return ::geteuid() == 0;
-}
-
-// A fresh folder under /tmp, reachable by every user, removed with all it holds.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        char name[] = "/tmp/titora-test-XXXXXX";
-        if (::mkdtemp(name) == nullptr) {
-            throw std::runtime_error("mkdtemp failed");
-        }
-        path_ = name;
-        ::chmod(path_.c_str(), 0755);
+// What tells a file from every other (IdentityOf), and how many names it has.
+struct Identity {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    std::uint64_t links = 0;
+    bool operator==(const Identity& other) const {
+        return volume == other.volume && index == other.index;
     }
-    ~ScratchFolder() { RemoveTree(path_); }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-    static void RemoveTree(const std::string& path) {
-        struct stat st;
-        if (::lstat(path.c_str(), &st) != 0) {
-            return;
-        }
-        if (S_ISDIR(st.st_mode)) {
-            ::chmod(path.c_str(), 0700);
-            for (const std::string& name : Names(path)) {
-                RemoveTree(path + "/" + name);
-            }
-            ::rmdir(path.c_str());
-            return;
-        }
-        ::unlink(path.c_str());
-    }
-
-    // The names in folder `path`, without "." and "..".
-    static std::set<std::string> Names(const std::string& path) {
-        std::set<std::string> names;
-        if (DIR* dir = ::opendir(path.c_str())) {
-            while (const dirent* entry = ::readdir(dir)) {
-                const std::string name = entry->d_name;
-                if (name != "." && name != "..") {
-                    names.insert(name);
-                }
-            }
-            ::closedir(dir);
-        }
-        return names;
-    }
-
-    std::set<std::string> names() const { return Names(path_); }
-
-private:
-    std::string path_;
 };
 
-inline void WriteBytes(const std::string& path, const std::string& bytes, mode_t mode = 0644) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, mode);
-    if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
-        throw std::runtime_error("cannot write " + path);
-    }
-    ::close(fd);
-    ::chmod(path.c_str(), mode);
-}
+} // namespace titora::test
 
-inline std::string ReadBytes(const std::string& path) {
-    std::string bytes;
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd < 0) {
-        throw std::runtime_error("cannot read " + path);
-    }
-    char chunk[65536];
-    ssize_t n;
-    while ((n = ::read(fd, chunk, sizeof chunk)) > 0) {
-        bytes.append(chunk, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return bytes;
-}
+#ifdef _WIN32
+#include "test_files_win32.h"
+#else
+#include "test_files_posix.h"
+#endif
 
-inline struct stat StatOf(const std::string& path) {
-    struct stat st {};
-    ::lstat(path.c_str(), &st);
-    return st;
-}
+#include <set>
+#include <string>
 
-// The state folders of a test process, where journals go: one for the process and one
-// for the unprivileged children it runs, made at start-up and removed at exit, so that
-// no test touches the user's own.
-class StateHomes {
-public:
-    StateHomes() {
-        ::mkdir(own().c_str(), 0700);
-        ::mkdir(unprivileged().c_str(), 0700);
-        if (IsRoot() && ::chown(unprivileged().c_str(), kNobody, kNogroup) != 0) {
-            throw std::runtime_error("chown failed");
-        }
-        ::setenv("XDG_STATE_HOME", own().c_str(), 1);
-    }
-
-    std::string own() const { return root_ / "own"; }
-    std::string unprivileged() const { return root_ / "nobody"; }
-    // The folders that hold the journals.
-    std::string journals() const { return own() + "/titora"; }
-    std::string unprivilegedJournals() const { return unprivileged() + "/titora"; }
-
-private:
-    ScratchFolder root_;
-};
-
-inline StateHomes stateHomes;
-
-// Drops root's rights in a child: user and group 65534 without supplementary groups, as
-// "setpriv --reuid=65534 --regid=65534 --clear-groups" would do, with a state folder of
-// its own. Ends the child on failure.
-inline void BecomeUnprivileged() {
-    if (!IsRoot()) {
-        return;
-    }
-    if (::setgroups(0, nullptr) != 0 || ::setresgid(kNogroup, kNogroup, kNogroup) != 0 ||
-        ::setresuid(kNobody, kNobody, kNobody) != 0) {
-        ::_exit(3);
-    }
-    ::setenv("XDG_STATE_HOME", stateHomes.unprivileged().c_str(), 1);
-}
+namespace titora::test {
 
 // The journals in the journal folder `folder` that wait to be finished or were kept
 // aside: the slot files that hold one, and the journals kept.
@@ -164,76 +45,6 @@ inline std::set<std::string> Journals(const std::string& folder) {
         }
     }
     return journals;
-}
-
-// What an engine call ended with: its result, or the message of its error.
-struct Outcome {
-    bool failed = false;
-    std::string text;
-};
-
-inline Outcome Run(const std::function<std::string()>& call) {
-    try {
-        return {false, call()};
-    } catch (const TitleEngineError& e) {
-        return {true, e.what()};
-    }
-}
-
-inline Outcome Failure(const std::string& message) {
-    return {true, message};
-}
-
-inline Outcome Result(const std::string& text) {
-    return {false, text};
-}
-
-inline bool operator==(const Outcome& a, const Outcome& b) {
-    return a.failed == b.failed && a.text == b.text;
-}
-
-inline std::ostream& operator<<(std::ostream& out, const Outcome& o) {
-    return out << (o.failed ? "error \"" : "result \"") << o.text << '"';
-}
-
-// Runs `call` in a child process and brings back its outcome. With `prepare` the
-// child first runs it (setting limits, say). With `unprivileged` a root child first
-// becomes user and group 65534 (BecomeUnprivileged).
-inline Outcome RunInChild(const std::function<std::string()>& call, bool unprivileged,
-                          const std::function<void()>& prepare = {}) {
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0) {
-        throw std::runtime_error("pipe failed");
-    }
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(pipeFds[0]);
-        if (unprivileged) {
-            BecomeUnprivileged();
-        }
-        if (prepare) {
-            prepare();
-        }
-        const Outcome outcome = Run(call);
-        const std::string message = (outcome.failed ? "E" : "R") + outcome.text;
-        const bool sent = ::write(pipeFds[1], message.data(), message.size()) ==
-                          static_cast<ssize_t>(message.size());
-        ::_exit(sent ? 0 : 4);
-    }
-    ::close(pipeFds[1]);
-    std::string message;
-    char chunk[4096];
-    ssize_t n;
-    while ((n = ::read(pipeFds[0], chunk, sizeof chunk)) > 0) {
-        message.append(chunk, static_cast<std::size_t>(n));
-    }
-    ::close(pipeFds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || message.empty()) {
-        return {true, "child process failed, status " + std::to_string(status)};
-    }
-    return {message[0] == 'E', message.substr(1)};
 }
 
 } // namespace titora::test

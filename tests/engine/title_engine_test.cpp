@@ -2,11 +2,7 @@
 // that a refusal leaves the file as it was.
 #include "title_engine.h"
 
-#ifdef _WIN32
-#include "test_files_win32.h"
-#else
 #include "test_files.h"
-#endif
 
 #include <gtest/gtest.h>
 

@@ -73,7 +73,14 @@ struct FileInfo {
     FileId id;
 };
 
-enum class Access { kRead, kReadWrite };
+enum class Access {
+    kRead,      // others may read, write, rename and remove the file meanwhile
+    kReadWrite, // the same, and this handle writes too
+    // For a file being saved: this handle reads and writes, others may only read it, and
+    // nobody may rename or remove it while it is open. POSIX has no such sharing rules:
+    // there it is kReadWrite.
+    kSave,
+};
 
 // ---- Finding and reading pages ----
 
@@ -163,7 +170,7 @@ public:
 
 private:
     friend Temporary CreateTemporary(const Folder& folder);
-    friend Replacement Replace(Temporary& temporary, const std::string& name, const File& page);
+    friend Replacement Replace(Temporary& temporary, const std::string& name, File& page);
     void discard() noexcept;
 
     const Folder* folder_ = nullptr;
@@ -177,13 +184,16 @@ Temporary CreateTemporary(const Folder& folder);
 
 // Gives `to` the permission bits, owner, group and extended attributes of `from`. False
 // when the owner or group cannot be kept; an extended attribute that cannot be copied is
-// left out.
+// left out. On Windows: the owner, group and access list, the attributes, the creation
+// time and the alternate data streams; false when any of them cannot be kept.
 bool CopyMetadata(const File& from, const File& to);
 
 // Puts the temporary file at `name` in its folder in one step, provided that the name
 // still leads to the file `page` (open) at that moment; a file swapped in at the name (a
-// link, a FIFO, another file) is left there, untouched.
-Replacement Replace(Temporary& temporary, const std::string& name, const File& page);
+// link, a FIFO, another file) is left there, untouched. Where the system cannot replace
+// a file that is open (Windows), `page` is closed for the swap; after kRefused it is open
+// again, as before.
+Replacement Replace(Temporary& temporary, const std::string& name, File& page);
 
 // Removes the temporary files that saves in `folder` have left behind when they were
 // killed, leaving those whose writer still lives. Not counted: a clean-up.

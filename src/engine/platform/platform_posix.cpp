@@ -77,26 +77,8 @@ void Describe(const struct stat& st, FileInfo* info) {
 
 } // namespace
 
-Handle& Handle::operator=(Handle&& other) noexcept {
-    if (this != &other) {
-        if (isOpen()) {
-            ::close(Fd(*this));
-        }
-        value_ = other.release();
-    }
-    return *this;
-}
-
-Handle::~Handle() {
-    if (isOpen()) {
-        ::close(Fd(*this));
-    }
-}
-
-std::intptr_t Handle::release() noexcept {
-    const std::intptr_t value = value_;
-    value_ = kInvalid;
-    return value;
+void detail::CloseHandleValue(std::intptr_t value) noexcept {
+    ::close(static_cast<int>(value));
 }
 
 bool FindPage(const std::string& path, Folder* folder, std::string* name) {

@@ -25,14 +25,8 @@ using posix::Retrying;
 
 namespace {
 
-// How many saves may write in one folder at once through named temporary files; a
-// save finding them all taken rewrites its page in place instead. Every save looks at
-// each of them, so they are few.
-constexpr int kSlots = 8;
-
-std::string SlotName(int slot) {
-    return ".~titora-" + std::to_string(slot) + ".tmp";
-}
+using detail::kSlots;
+using detail::SlotName;
 
 bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -174,26 +168,6 @@ bool CanReplace(const Folder& folder, const File& page) {
     return ::geteuid() == 0 || (st.st_uid == ::geteuid() && InGroup(st.st_gid));
 }
 
-Temporary::Temporary(Temporary&& other) noexcept
-    : folder_(other.folder_), file_(std::move(other.file_)), name_(std::move(other.name_)) {
-    other.name_.clear();
-}
-
-Temporary& Temporary::operator=(Temporary&& other) noexcept {
-    if (this != &other) {
-        discard();
-        folder_ = other.folder_;
-        file_ = std::move(other.file_);
-        name_ = std::move(other.name_);
-        other.name_.clear();
-    }
-    return *this;
-}
-
-Temporary::~Temporary() {
-    discard();
-}
-
 void Temporary::discard() noexcept {
     // The name goes before the lock that marks the file as in use.
     if (!name_.empty() && folder_ != nullptr) {
@@ -261,7 +235,7 @@ bool CopyMetadata(const File& from, const File& to) {
     return ::fchmod(Fd(to), st.st_mode & 07777) == 0;
 }
 
-Replacement Replace(Temporary& temporary, const std::string& name, const File& page) {
+Replacement Replace(Temporary& temporary, const std::string& name, File& page) {
     struct stat pageInfo;
     if (Injected("Replace") || temporary.folder_ == nullptr || ::fstat(Fd(page), &pageInfo) != 0) {
         return Replacement::kRefused;

@@ -1,343 +1,328 @@
-// The platform layer on Windows. Paths are bytes in the system's ANSI code page, so every
-// call by name is the ANSI ("A") form of its Win32 function, as the program has always
-// made them. Windows keeps more about a file than its bytes (attributes, a security
-// descriptor, alternate data streams): ReplaceFileA carries all of it over to the new
-// file when a page is replaced, and the attributes and the access list are put on the
-// new file before its first byte as well.
+// The platform layer on Windows: handles, finding a page and opening files.
 #include "platform/platform.h"
+#include "platform/win32.h"
 
-#include <windows.h>
-
-#include <algorithm>
-#include <atomic>
 #include <vector>
 
 namespace titora::platform {
+
+using win32::Describe;
+using win32::Injected;
+using win32::kNoFollow;
+using win32::kShareAll;
+using win32::Native;
+using win32::OpenRelative;
+using win32::Value;
+
+namespace win32 {
 namespace {
 
-unsigned long failAt = 0;
-unsigned long calls = 0;
+// The setting that the "A" functions follow: the ANSI code page, unless the program
+// has switched them to the OEM one.
+UINT FileNameCodePage() {
+    return ::AreFileApisANSI() ? CP_ACP : CP_OEMCP;
+}
 
-// Counts one call and tells whether the test hook wants it to fail.
-bool Injected() {
-    ++calls;
-    if (failAt != 0 && calls == failAt) {
-        ::SetLastError(ERROR_IO_DEVICE);
+bool Widen(const std::string& name, std::wstring* wide) {
+    wide->clear();
+    if (name.empty()) {
         return true;
     }
-    return false;
-}
-
-HANDLE Handle(const File& file) {
-    return reinterpret_cast<HANDLE>(file.handle());
-}
-
-File FromHandle(HANDLE handle) {
-    return handle == INVALID_HANDLE_VALUE ? File() : File(reinterpret_cast<std::intptr_t>(handle));
-}
-
-// ReadFile and WriteFile take a 32-bit count, and some network file systems refuse very
-// large single transfers: big files go in pieces of this size.
-constexpr std::size_t kMaxTransfer = std::size_t{1} << 24;
-
-// A name may lead to a named pipe. Its server must not be able to act with this
-// process's rights: it sees an anonymous client.
-constexpr DWORD kOpenFlags = FILE_ATTRIBUTE_NORMAL | SECURITY_SQOS_PRESENT | SECURITY_ANONYMOUS;
-
-File OpenExisting(const std::string& path, DWORD access, DWORD share) {
-    if (Injected()) {
-        return File();
-    }
-    return FromHandle(
-        ::CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, kOpenFlags, nullptr));
-}
-
-// Six characters from a counter, the process and the clock, in lower case only: the
-// file system may not tell letter cases apart.
-std::string UniqueSuffix() {
-    static std::atomic<unsigned long> counter{0};
-    unsigned long value = (counter++ * 2654435761UL) ^ ::GetCurrentProcessId() ^ ::GetTickCount();
-    std::string suffix;
-    for (int i = 0; i < 6; ++i, value >>= 5) {
-        suffix += "0123456789abcdefghijklmnopqrstuv"[value & 31];
-    }
-    return suffix;
-}
-
-// Gives `to` the access list of `from`. True without a change where the file system
-// keeps no security descriptors (FAT).
-bool CopyAccessList(const File& from, const File& to) {
-    DWORD needed = 0;
-    ::GetKernelObjectSecurity(Handle(from), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
-    if (needed == 0) {
-        const DWORD error = ::GetLastError();
-        return error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION;
-    }
-    std::vector<unsigned char> descriptor(needed);
-    if (!::GetKernelObjectSecurity(Handle(from), DACL_SECURITY_INFORMATION, descriptor.data(),
-                                   needed, &needed)) {
+    const int size = static_cast<int>(name.size());
+    const int length = ::MultiByteToWideChar(FileNameCodePage(), MB_ERR_INVALID_CHARS, name.data(),
+                                             size, nullptr, 0);
+    if (length <= 0) {
+        ::SetLastError(ERROR_INVALID_NAME);
         return false;
     }
-    BOOL present = FALSE;
-    BOOL defaulted = FALSE;
-    PACL acl = nullptr;
-    if (!::GetSecurityDescriptorDacl(descriptor.data(), &present, &acl, &defaulted)) {
-        return false;
-    }
-    return !present ||
-           ::SetKernelObjectSecurity(Handle(to), DACL_SECURITY_INFORMATION, descriptor.data());
+    wide->resize(static_cast<std::size_t>(length));
+    return ::MultiByteToWideChar(FileNameCodePage(), MB_ERR_INVALID_CHARS, name.data(), size,
+                                 wide->data(), length) == length;
 }
 
-// Gives `to` the attributes (hidden, system, archive, not indexed) and the creation time
-// of `from`; its other times stay as they are.
-bool CopyAttributes(const File& from, const File& to) {
-    FILE_BASIC_INFO page;
-    if (!::GetFileInformationByHandleEx(Handle(from), FileBasicInfo, &page, sizeof page)) {
-        return false;
-    }
-    FILE_BASIC_INFO copy = {};
-    copy.CreationTime = page.CreationTime;
-    copy.FileAttributes =
-        page.FileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                               FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
-    if (copy.FileAttributes == 0) {
-        copy.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-    }
-    return ::SetFileInformationByHandle(Handle(to), FileBasicInfo, &copy, sizeof copy);
+// NtCreateFile's and NtSetInformationFile's view of a name.
+UNICODE_STRING Counted(const std::wstring& name) {
+    UNICODE_STRING counted;
+    counted.Buffer = const_cast<PWSTR>(name.c_str());
+    counted.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    counted.MaximumLength = counted.Length;
+    return counted;
 }
+
+// FILE_RENAME_INFORMATION, which winternl.h leaves out.
+struct RenameInformation {
+    BOOLEAN replaceIfExists;
+    HANDLE rootDirectory;
+    ULONG fileNameLength;
+    WCHAR fileName[1];
+};
 
 } // namespace
 
-File& File::operator=(File&& other) noexcept {
-    if (this != &other) {
-        if (isOpen()) {
-            ::CloseHandle(Handle(*this));
-        }
-        handle_ = other.release();
+bool IsLink(HANDLE file, DWORD attributes) {
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        return false;
     }
-    return *this;
+    FILE_ATTRIBUTE_TAG_INFO tag;
+    return !::GetFileInformationByHandleEx(file, FileAttributeTagInfo, &tag, sizeof tag) ||
+           IsReparseTagNameSurrogate(tag.ReparseTag);
 }
 
-File::~File() {
-    if (isOpen()) {
-        ::CloseHandle(Handle(*this));
+HANDLE OpenRelative(HANDLE root, const std::wstring& name, ACCESS_MASK access, ULONG share,
+                    ULONG disposition, ULONG options, PSECURITY_DESCRIPTOR security) {
+    UNICODE_STRING counted = Counted(name);
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &counted, OBJ_CASE_INSENSITIVE, root, security);
+    IO_STATUS_BLOCK status;
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    const NTSTATUS result = ::NtCreateFile(&handle, access | SYNCHRONIZE, &attributes, &status,
+                                           nullptr, FILE_ATTRIBUTE_NORMAL, share, disposition,
+                                           options | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
+    if (result != 0) {
+        ::SetLastError(::RtlNtStatusToDosError(result));
+        return INVALID_HANDLE_VALUE;
     }
-}
-
-std::intptr_t File::release() noexcept {
-    const std::intptr_t handle = handle_;
-    handle_ = kInvalid;
     return handle;
 }
 
-File OpenForReading(const std::string& path) {
-    // Others may go on reading and writing the page while it is read.
-    return OpenExisting(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+HANDLE OpenRelative(HANDLE root, const std::string& name, ACCESS_MASK access, ULONG share,
+                    ULONG disposition, ULONG options, PSECURITY_DESCRIPTOR security) {
+    std::wstring wide;
+    // An empty name would open the folder itself.
+    if (name.empty() || !Widen(name, &wide)) {
+        ::SetLastError(ERROR_INVALID_NAME);
+        return INVALID_HANDLE_VALUE;
+    }
+    return OpenRelative(root, wide, access, share, disposition, options, security);
 }
 
-File OpenForWriting(const std::string& path) {
-    // While the page is saved others may read it but nobody may write it. Delete sharing
-    // lets ReplaceFileA move the page aside while this handle still holds it.
-    return OpenExisting(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE);
-}
-
-bool GetInfo(const File& file, FileInfo* info) {
-    if (Injected()) {
+bool RenameRelative(HANDLE file, HANDLE folder, const std::string& name, bool replace) {
+    std::wstring wide;
+    if (name.empty() || !Widen(name, &wide)) {
+        ::SetLastError(ERROR_INVALID_NAME);
         return false;
     }
+    const std::size_t bytes = wide.size() * sizeof(wchar_t);
+    std::vector<char> buffer(sizeof(RenameInformation) + bytes);
+    auto* rename = reinterpret_cast<RenameInformation*>(buffer.data());
+    rename->replaceIfExists = replace ? TRUE : FALSE;
+    rename->rootDirectory = folder;
+    rename->fileNameLength = static_cast<ULONG>(bytes);
+    wide.copy(rename->fileName, wide.size());
+    // The system's SetFileInformationByHandle does not take a folder to rename in on
+    // every version: the native call does.
+    IO_STATUS_BLOCK status;
+    const NTSTATUS result = ::NtSetInformationFile(
+        file, &status, buffer.data(), static_cast<ULONG>(buffer.size()), FileRenameInformation);
+    if (result != 0) {
+        ::SetLastError(::RtlNtStatusToDosError(result));
+        return false;
+    }
+    return true;
+}
+
+bool MarkForDeletion(HANDLE file) {
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    return ::SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
+                                        sizeof disposition);
+}
+
+bool Describe(HANDLE file, FileInfo* info) {
     *info = FileInfo();
-    // A console, a device or a pipe is no page, and reading one could block.
-    if (::GetFileType(Handle(file)) != FILE_TYPE_DISK) {
-        info->regular = false;
+    if (::GetFileType(file) != FILE_TYPE_DISK) {
         return true;
     }
     BY_HANDLE_FILE_INFORMATION data;
-    if (!::GetFileInformationByHandle(Handle(file), &data)) {
+    if (!::GetFileInformationByHandle(file, &data)) {
         return false;
     }
     info->size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
     info->regular =
-        (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+        (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0 &&
+        !IsLink(file, data.dwFileAttributes);
     info->readOnly = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
     info->linkCount = data.nNumberOfLinks;
+    info->id.volume = data.dwVolumeSerialNumber;
+    info->id.index = (std::uint64_t{data.nFileIndexHigh} << 32) | data.nFileIndexLow;
     return true;
 }
 
-bool Read(const File& file, char* data, std::size_t size, std::size_t* got) {
-    *got = 0;
-    if (Injected()) {
-        return false;
-    }
-    while (*got < size) {
-        const DWORD piece = static_cast<DWORD>(std::min(size - *got, kMaxTransfer));
-        DWORD n = 0;
-        if (!::ReadFile(Handle(file), data + *got, piece, &n, nullptr)) {
-            return false;
-        }
-        if (n == 0) {
-            break;
-        }
-        *got += n;
-    }
-    return true;
+HANDLE OpenByPath(const std::string& path, DWORD access, DWORD share, DWORD flags) {
+    return ::CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+                         flags | SECURITY_SQOS_PRESENT | SECURITY_ANONYMOUS, nullptr);
 }
 
-bool WriteAt(const File& file, std::uint64_t offset, const char* data, std::size_t size) {
-    if (Injected()) {
-        return false;
-    }
-    std::size_t done = 0;
-    while (done < size) {
-        const DWORD piece = static_cast<DWORD>(std::min(size - done, kMaxTransfer));
-        OVERLAPPED at = {};
-        at.Offset = static_cast<DWORD>(offset + done);
-        at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
-        DWORD n = 0;
-        if (!::WriteFile(Handle(file), data + done, piece, &n, &at) || n == 0) {
-            return false; // disk full, quota exceeded, I/O error
-        }
-        done += n;
-    }
-    return true;
-}
-
-bool Truncate(const File& file, std::uint64_t size) {
-    LARGE_INTEGER end;
-    end.QuadPart = static_cast<LONGLONG>(size);
-    return !Injected() && ::SetFilePointerEx(Handle(file), end, nullptr, FILE_BEGIN) &&
-           ::SetEndOfFile(Handle(file));
-}
-
-bool Flush(const File& file) {
-    return !Injected() && ::FlushFileBuffers(Handle(file));
-}
-
-bool Close(File& file) {
-    const HANDLE handle = reinterpret_cast<HANDLE>(file.release());
-    if (Injected()) {
-        ::CloseHandle(handle);
-        return false;
-    }
-    return ::CloseHandle(handle) != 0;
-}
-
-bool ResolvePath(const std::string& path, std::string* resolved) {
-    if (Injected()) {
-        return false;
-    }
-    // Opened with no access at all, only to ask which file the name reaches.
-    const File file = FromHandle(
-        ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                      nullptr, OPEN_EXISTING, kOpenFlags, nullptr));
-    if (!file.isOpen()) {
-        return false;
-    }
-    // The answer keeps its "\\?\" prefix: the name is then taken exactly as it stands,
-    // also where a folder's name ends in a dot or a blank.
+bool FinalPath(HANDLE handle, std::string* path) {
     std::string name(MAX_PATH, '\0');
     for (;;) {
-        const DWORD length =
-            ::GetFinalPathNameByHandleA(Handle(file), name.data(), static_cast<DWORD>(name.size()),
-                                        FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        const DWORD length = ::GetFinalPathNameByHandleA(
+            handle, name.data(), static_cast<DWORD>(name.size()), FILE_NAME_NORMALIZED);
         if (length == 0) {
             return false;
         }
-        if (length < name.size()) {
-            name.resize(length);
+        const bool fits = length < name.size();
+        name.resize(length); // too small: `length` counts the terminating NUL as well
+        if (fits) {
             break;
         }
-        name.resize(length); // too small: `length` counts the terminating NUL as well
     }
-    *resolved = std::move(name);
+    *path = std::move(name);
     return true;
 }
 
-File CreateTemporaryBeside(const std::string& target, std::string* temporaryPath) {
-    if (Injected()) {
-        return File();
+} // namespace win32
+
+namespace {
+
+Folder OpenFolderHandle(const std::string& path) {
+    // A folder is opened as a folder only with backup semantics, which open files as
+    // well: one that is not a folder is put back.
+    Folder folder(
+        Value(win32::OpenByPath(path, FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES,
+                                kShareAll, FILE_FLAG_BACKUP_SEMANTICS)));
+    BY_HANDLE_FILE_INFORMATION data;
+    if (folder.isOpen() && (!::GetFileInformationByHandle(Native(folder), &data) ||
+                            (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)) {
+        ::SetLastError(ERROR_DIRECTORY);
+        return Folder();
     }
-    // A short name, so that it fits wherever the page's own name fits.
-    const std::size_t cut = target.find_last_of("\\/:");
-    const std::string folder = cut == std::string::npos ? std::string() : target.substr(0, cut + 1);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = folder + ".titora-" + UniqueSuffix();
-        // Nobody else may open it while the new text is written. WRITE_DAC: the page's
-        // access list is put on it before its first byte.
-        const HANDLE handle = ::CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE | WRITE_DAC,
-                                            0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle != INVALID_HANDLE_VALUE) {
-            *temporaryPath = name;
-            return FromHandle(handle);
-        }
-        const DWORD error = ::GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-            return File();
-        }
-    }
-    return File();
+    return folder;
 }
 
-bool CopyMetadata(const File& from, const File& to) {
-    // ReplaceFileA carries the page's attributes, access list and streams over to the new
-    // file. The attributes and the access list are put on it here as well, before the new
-    // text is written: nobody whom the page shuts out may read the text in the meantime,
-    // and they hold even where the system's replace does not keep them.
-    return !Injected() && CopyAccessList(from, to) && CopyAttributes(from, to);
+bool DescribeAt(const Folder& folder, const std::string& name, FileInfo* info) {
+    // Asking for attributes alone neither waits for nor shuts out other programs.
+    const File file(Value(
+        OpenRelative(Native(folder), name, FILE_READ_ATTRIBUTES, kShareAll, FILE_OPEN, kNoFollow)));
+    return file.isOpen() && Describe(Native(file), info);
 }
 
-bool Rename(const std::string& from, const std::string& to) {
-    if (Injected()) {
+// `path` made absolute, as the system would take it.
+bool FullPath(const std::string& path, std::string* full) {
+    const DWORD length = ::GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (length == 0) {
         return false;
     }
-    // With a backup name, a replace that fails leaves both files under names of their
-    // own (without one, Windows may leave the page's name empty), and the page, which
-    // the caller still holds open, is moved aside rather than deleted under the handle.
-    const std::string backup = from + "~";
-    ::DeleteFileA(backup.c_str()); // left by a save that was cut off, if by any
-    if (::ReplaceFileA(to.c_str(), from.c_str(), backup.c_str(), 0, nullptr, nullptr)) {
-        // The old page: gone once the caller's handle closes.
-        ::DeleteFileA(backup.c_str());
-        return true;
+    full->assign(length, '\0');
+    const DWORD written = ::GetFullPathNameA(path.c_str(), length, full->data(), nullptr);
+    if (written == 0 || written >= length) {
+        return false;
     }
-    if (::GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
-        // The page was moved aside, but the new file could not take its name: the page
-        // goes back, and the caller rewrites it in place.
-        ::MoveFileExA(backup.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH);
-    }
-    return false;
-}
-
-void Remove(const std::string& path) {
-    ::DeleteFileA(path.c_str());
-}
-
-unsigned SystemCodePage() {
-    return ::GetACP();
-}
-
-bool SystemLeadBytes(std::bitset<256>* lead) {
-    // The system's code page is chosen when Windows starts and stays: one table will do.
-    static const std::bitset<256> table = [] {
-        std::bitset<256> bytes;
-        const UINT codePage = ::GetACP();
-        for (unsigned byte = 0; byte < 256; ++byte) {
-            if (::IsDBCSLeadByteEx(codePage, static_cast<BYTE>(byte))) {
-                bytes.set(byte);
-            }
-        }
-        return bytes;
-    }();
-    *lead = table;
+    full->resize(written);
     return true;
 }
 
-void FailNthCall(unsigned long n) {
-    failAt = n;
-    calls = 0;
+// What others may do with a file while it is open: see Access.
+DWORD ShareFor(Access access) {
+    return access == Access::kSave ? FILE_SHARE_READ : kShareAll;
 }
 
-unsigned long CountedCalls() {
-    return calls;
+DWORD AccessFor(Access access) {
+    return access == Access::kRead ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
+}
+
+} // namespace
+
+void detail::CloseHandleValue(std::intptr_t value) noexcept {
+    ::CloseHandle(reinterpret_cast<HANDLE>(value));
+}
+
+bool FindPage(const std::string& path, Folder* folder, std::string* name) {
+    if (Injected("FindPage")) {
+        return false;
+    }
+    // Opened with no access to its bytes, only to learn which file the path finally
+    // reaches, links followed; its folder and name are then taken from the system.
+    const File reached(Value(win32::OpenByPath(path, FILE_READ_ATTRIBUTES, kShareAll, 0)));
+    FileInfo info;
+    std::string final;
+    if (!reached.isOpen() || !Describe(Native(reached), &info)) {
+        return false;
+    }
+    // A console, a device or a pipe has no folder; a folder is no page.
+    if (!info.regular) {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    // Some file systems (some network and RAM drives) cannot name an open file: the path
+    // itself is then the road, and a link at its end cannot be followed (see below).
+    if (!win32::FinalPath(Native(reached), &final) && !FullPath(path, &final)) {
+        return false;
+    }
+    const std::size_t cut = final.rfind('\\');
+    if (cut == std::string::npos || cut + 1 == final.size()) {
+        ::SetLastError(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
+    // The name must lead to the file the path reached from the folder now held: the
+    // path may have been changed meanwhile, end in a link that was not followed, or the
+    // name have no spelling in the code page.
+    Folder found = OpenFolderHandle(final.substr(0, cut + 1));
+    const std::string leaf = final.substr(cut + 1);
+    FileInfo named;
+    if (!found.isOpen() || !DescribeAt(found, leaf, &named) || named.id != info.id) {
+        ::SetLastError(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
+    *folder = std::move(found);
+    *name = leaf;
+    return true;
+}
+
+File OpenFile(const std::string& path, Access access) {
+    if (Injected("OpenFile")) {
+        return File();
+    }
+    return File(Value(win32::OpenByPath(path, AccessFor(access), ShareFor(access), 0)));
+}
+
+File OpenInFolder(const Folder& folder, const std::string& name, Access access) {
+    if (Injected("OpenInFolder")) {
+        return File();
+    }
+    const auto open = [&](ULONG options) {
+        return File(Value(OpenRelative(Native(folder), name, AccessFor(access), ShareFor(access),
+                                       FILE_OPEN, options | win32::kFileOnly)));
+    };
+    File file = open(kNoFollow);
+    BY_HANDLE_FILE_INFORMATION link;
+    if (!file.isOpen() || !::GetFileInformationByHandle(Native(file), &link) ||
+        (link.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 ||
+        win32::IsLink(Native(file), link.dwFileAttributes)) {
+        return file;
+    }
+    // A reparse point that is no link (a file kept in the cloud, say) is opened once more
+    // through the system's filter, which brings in its bytes: the first handle goes first,
+    // since it may shut out the second, and the second must hold the same file.
+    file = File();
+    file = open(0);
+    BY_HANDLE_FILE_INFORMATION data;
+    if (file.isOpen() &&
+        (!::GetFileInformationByHandle(Native(file), &data) ||
+         data.dwVolumeSerialNumber != link.dwVolumeSerialNumber ||
+         data.nFileIndexHigh != link.nFileIndexHigh || data.nFileIndexLow != link.nFileIndexLow)) {
+        ::SetLastError(ERROR_FILE_NOT_FOUND);
+        return File();
+    }
+    return file;
+}
+
+Folder OpenFolder(const std::string& path) {
+    if (Injected("OpenFolder")) {
+        return Folder();
+    }
+    return OpenFolderHandle(path);
+}
+
+bool FolderPath(const Folder& folder, std::string* path) {
+    return !Injected("FolderPath") && win32::FinalPath(Native(folder), path);
+}
+
+bool GetInfo(const File& file, FileInfo* info) {
+    return !Injected("GetInfo") && Describe(Native(file), info);
+}
+
+bool GetInfoAt(const Folder& folder, const std::string& name, FileInfo* info) {
+    return !Injected("GetInfoAt") && DescribeAt(folder, name, info);
 }
 
 } // namespace titora::platform
