@@ -2,9 +2,9 @@
 // message loop.
 #include "command_line.h"
 #include "framework/application.h"
+#include "title_engine.h"
 #include "Unit2.h"
 #include "Unit3.h"
-#include "title_engine.h"
 
 #include <iostream>
 

@@ -16,9 +16,9 @@ namespace titora::cli {
 void AppendLineField(std::string& out, std::string_view bytes);
 
 // Appends `bytes` as a JSON string, quotes included. Well-formed UTF-8 goes unchanged
-// but for the escapes JSON needs and \u00XX for every control character; each byte that is not part of well-formed UTF-8
-// becomes the escape \udcXX for byte 0xXX, the form Python's "surrogateescape" reads
-// back into the same byte, so that a name in another encoding is not lost.
+// but for the escapes JSON needs and \u00XX for every control character; each byte that is not part
+// of well-formed UTF-8 becomes the escape \udcXX for byte 0xXX, the form Python's "surrogateescape"
+// reads back into the same byte, so that a name in another encoding is not lost.
 //
 //   AppendJsonString(out, "caf\xe9")  // appends "caf\udce9" with its quotes
 void AppendJsonString(std::string& out, std::string_view bytes);

@@ -47,9 +47,8 @@ TitleEncoder Fixed(const std::string& title) {
 // the title that `encodeTitle` makes for the encoding the page declares, raising the
 // errors of a page that cannot take a title. Returns the title's bytes; with `old`, the
 // page's title before the change goes there.
-std::string RetitleLoaded(const PageFile& page, const TitleEncoder& encodeTitle,
-                          std::size_t front, const LeadBytes& lead, PageBuffer* buffer,
-                          std::string* old = nullptr) {
+std::string RetitleLoaded(const PageFile& page, const TitleEncoder& encodeTitle, std::size_t front,
+                          const LeadBytes& lead, PageBuffer* buffer, std::string* old = nullptr) {
     PageBytes bytes = ReadPage(page, front, true);
     std::string title = encodeTitle(DeclaredEncoding(bytes.view()));
     if (old != nullptr) {
@@ -75,8 +74,8 @@ void SaveTitle(const std::string& path, const TitleEncoder& encodeTitle, std::si
         RecoverInterruptedSave(page);
         const unsigned codePage = platform::SystemCodePage();
         PageBuffer buffer;
-        const std::string title = RetitleLoaded(page, encodeTitle, front,
-                                                LeadBytes::ForCodePage(codePage), &buffer);
+        const std::string title =
+            RetitleLoaded(page, encodeTitle, front, LeadBytes::ForCodePage(codePage), &buffer);
         SaveRequest request;
         request.text = buffer.text();
         request.unchanged = !buffer.modified();

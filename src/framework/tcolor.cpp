@@ -55,11 +55,10 @@ QColor ColorToQColor(TColor c) {
 }
 
 QPalette ClassicPalette() {
-    QPalette palette(ColorToQColor(clBtnText), ColorToQColor(clBtnFace),
-                     ColorToQColor(clBtnHighlight), ColorToQColor(clBtnShadow),
-                     ColorToQColor(clBtnShadow), ColorToQColor(clWindowText),
-                     ColorToQColor(clBtnHighlight), ColorToQColor(clWindow),
-                     ColorToQColor(clBtnFace));
+    QPalette palette(
+        ColorToQColor(clBtnText), ColorToQColor(clBtnFace), ColorToQColor(clBtnHighlight),
+        ColorToQColor(clBtnShadow), ColorToQColor(clBtnShadow), ColorToQColor(clWindowText),
+        ColorToQColor(clBtnHighlight), ColorToQColor(clWindow), ColorToQColor(clBtnFace));
     palette.setColor(QPalette::Midlight, ColorToQColor(cl3DLight));
     palette.setColor(QPalette::Shadow, ColorToQColor(cl3DDkShadow));
     palette.setColor(QPalette::Highlight, ColorToQColor(clHighlight));
