@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <string>
+#include <unordered_map>
 
 namespace titora {
 namespace {
@@ -30,6 +32,7 @@ constexpr char kPrintableAscii[] =
 struct TitleCodec {
     QByteArray read;
     QByteArray write;
+    QString writtenIn; // Qt's name of `write`; empty for the system's code page
 };
 
 QStringEncoder EncoderFor(const QByteArray& name) {
@@ -81,7 +84,7 @@ bool LooksLikeALabel(const QByteArray& label) {
     return true;
 }
 
-TitleCodec CodecFor(std::string_view declared) {
+TitleCodec LookUpCodec(std::string_view declared) {
     const QByteArray label =
         QByteArray(declared.data(), static_cast<qsizetype>(declared.size())).trimmed();
     if (!LooksLikeALabel(label)) {
@@ -93,17 +96,59 @@ TitleCodec CodecFor(std::string_view declared) {
     }
     const QByteArray name = known.name();
     if (name.startsWith("UTF-16") || name.startsWith("UTF-32")) {
-        return {"UTF-8", "UTF-8"};
+        return {"UTF-8", "UTF-8", {}};
     }
     if (!WritesAsciiAsAscii(label)) {
         return {};
     }
     for (const WiderReading& wider : kWiderReadings) {
         if (name == wider.declared) {
-            return {wider.read, label};
+            return {wider.read, label, {}};
         }
     }
-    return {label, label};
+    return {label, label, {}};
+}
+
+// Looking a label up opens converters of ICU's, which costs some microseconds a page; a site
+// uses a handful of labels, so each thread keeps the answers it has found. Labels come from
+// pages, so the memory is bounded: it starts afresh once it holds a few dozen.
+TitleCodec CodecFor(std::string_view declared) {
+    constexpr std::size_t kLabelsKept = 64;
+    thread_local std::unordered_map<std::string, TitleCodec> known;
+    const std::string key(declared);
+    const auto found = known.find(key);
+    if (found != known.end()) {
+        return found->second;
+    }
+    if (known.size() >= kLabelsKept) {
+        known.clear();
+    }
+    TitleCodec codec = LookUpCodec(declared);
+    if (!codec.write.isEmpty()) {
+        const QStringDecoder decoder(codec.write.constData());
+        const char* name = decoder.name();
+        codec.writtenIn =
+            QString::fromLatin1(name != nullptr && *name != '\0' ? name : codec.write.constData());
+    }
+    return known.emplace(key, std::move(codec)).first->second;
+}
+
+// `bytes` decoded from the encoding `name`, through a decoder each thread keeps per name,
+// for the same reason as above.
+QString Decode(const QByteArray& name, QByteArrayView bytes) {
+    constexpr std::size_t kDecodersKept = 16;
+    thread_local std::unordered_map<std::string, QStringDecoder> decoders;
+    const std::string key = name.toStdString();
+    auto found = decoders.find(key);
+    if (found == decoders.end()) {
+        if (decoders.size() >= kDecodersKept) {
+            decoders.clear();
+        }
+        found = decoders.emplace(key, DecoderFor(name)).first;
+    }
+    QStringDecoder& decoder = found->second;
+    decoder.resetState();
+    return decoder.decode(bytes);
 }
 
 // A copy of `title` with the "<" of every "</title" (ASCII letters in any case) written
@@ -169,8 +214,7 @@ QString DecodeTitle(std::string_view bytes, std::string_view declaredEncoding) {
     if (declaredEncoding.empty()) {
         return QString::fromLocal8Bit(view);
     }
-    QStringDecoder decoder = DecoderFor(CodecFor(declaredEncoding).read);
-    return decoder.decode(view);
+    return Decode(CodecFor(declaredEncoding).read, view);
 }
 
 std::string EncodeTitle(const QString& title, std::string_view declaredEncoding) {
@@ -185,13 +229,7 @@ std::string EncodeTitle(const QString& title, std::string_view declaredEncoding)
 }
 
 QString TitleEncodingName(std::string_view declaredEncoding) {
-    const QByteArray name = CodecFor(declaredEncoding).write;
-    if (name.isEmpty()) {
-        return QString();
-    }
-    const QStringDecoder decoder(name.constData());
-    const char* known = decoder.name();
-    return QString::fromLatin1(known != nullptr && *known != '\0' ? known : name.constData());
+    return CodecFor(declaredEncoding).writtenIn;
 }
 
 } // namespace titora

@@ -16,7 +16,8 @@
 //   which every reader of the page decodes alike.
 // - A declared UTF-16 or UTF-32 means UTF-8, as in browsers: a page the engine can
 //   retitle holds no NUL byte, so its bytes are not in either.
-// All functions are reentrant: they keep no state between calls.
+// All functions are thread-safe: what they keep between calls (the labels they have
+// looked up) each thread keeps for itself.
 #pragma once
 
 #include <QString>
