@@ -67,10 +67,14 @@ void RewriteInPlace(const PageFile& page, const SaveRequest& request) {
 
 } // namespace
 
-void SavePage(PageFile& page, const SaveRequest& request) {
+void CheckSavable(const PageFile& page) {
     if (!page.writable()) {
         FailCreate(page);
     }
+}
+
+void SavePage(PageFile& page, const SaveRequest& request) {
+    CheckSavable(page);
     if (request.unchanged) {
         return;
     }

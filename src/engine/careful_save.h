@@ -33,4 +33,8 @@ struct SaveRequest {
 // page keeps its old bytes).
 void SavePage(PageFile& page, const SaveRequest& request);
 
+// Throws what SavePage throws before it writes anything about the page itself: "Cannot
+// create file %s" for a page that may not be written (read-only, or not open for writing).
+void CheckSavable(const PageFile& page);
+
 } // namespace titora

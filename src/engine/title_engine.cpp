@@ -113,9 +113,7 @@ std::string PreviewWriteTitle(const std::string& path, const TitleEncoder& encod
         PageBuffer buffer;
         std::string old;
         RetitleLoaded(page, encodeTitle, kTypedTitleRoom, LeadBytes::ForSystem(), &buffer, &old);
-        if (!page.writable()) {
-            throw TitleEngineError("Cannot create file " + path);
-        }
+        CheckSavable(page);
         return old;
     });
 }
