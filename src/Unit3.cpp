@@ -331,16 +331,18 @@ void TForm1::AddPending() {
         pendingTimer_.start(0);
 }
 
+bool TForm1::OverList(QPoint point) const {
+    return QRect(ListView->mapTo(this, QPoint(0, 0)), ListView->size()).contains(point);
+}
+
 // Drops are taken over the list only, where the rows they add will show.
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {
-    const QRect list(ListView->mapTo(this, QPoint(0, 0)), ListView->size());
-    if (list.contains(event->position().toPoint()) && !LocalPaths(event->mimeData()).empty())
+    if (OverList(event->position().toPoint()) && !LocalPaths(event->mimeData()).empty())
         event->acceptProposedAction();
 }
 
 void TForm1::dragMoveEvent(QDragMoveEvent* event) {
-    const QRect list(ListView->mapTo(this, QPoint(0, 0)), ListView->size());
-    if (list.contains(event->position().toPoint()))
+    if (OverList(event->position().toPoint()))
         event->acceptProposedAction();
     else
         event->ignore();
