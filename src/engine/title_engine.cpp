@@ -98,6 +98,44 @@ PageTitle ReadPageTitle(const std::string& path) {
     });
 }
 
+PageTitleElements ReadTitleElements(const std::string& path) {
+    return WithinCapacity([&] {
+        PageFile page(path, PageFile::Purpose::kReading);
+        RecoverInterruptedSave(page);
+        const PageBytes bytes = ReadPage(page);
+        const std::string_view text = bytes.view();
+        PageTitleElements result;
+        result.declaredEncoding = DeclaredEncoding(text);
+        std::size_t line = 1;
+        std::size_t lineStart = 0;
+        std::size_t counted = 0;
+        for (std::size_t from = 0;;) {
+            const std::optional<TitleSpan> span = FindTitle(text.substr(from));
+            if (!span) {
+                break;
+            }
+            const std::size_t begin = from + span->begin;
+            const std::size_t end = from + span->end;
+            for (; counted < begin; ++counted) {
+                const char c = text[counted];
+                const bool crlf =
+                    c == '\r' && counted + 1 < text.size() && text[counted + 1] == '\n';
+                if ((c == '\n' || c == '\r') && !crlf) {
+                    ++line;
+                    lineStart = counted + 1;
+                }
+            }
+            result.elements.push_back(TitleElement{std::string(text.substr(begin, end - begin)),
+                                                   span->closed, line, begin - lineStart + 1});
+            if (!span->closed) {
+                break;
+            }
+            from = end;
+        }
+        return result;
+    });
+}
+
 void WriteTitle(const std::string& path, const std::string& title) {
     SaveTitle(path, Fixed(title), RoomInFrontFor(title));
 }

@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace titora {
 
@@ -49,6 +50,35 @@ struct PageTitle {
 //
 // Throws TitleEngineError as ReadTitle does.
 PageTitle ReadPageTitle(const std::string& path);
+
+// One title element of a page, as a browser counts them.
+struct TitleElement {
+    // The bytes between the start tag and the end tag, exactly as the file holds them
+    // (line breaks untouched); up to the end of the page when no end tag follows.
+    std::string text;
+    bool closed = true;
+    // Where the text begins in the file: 1-based line (a line ends at LF, CR or CR LF)
+    // and 1-based byte column within that line.
+    std::size_t line = 1;
+    std::size_t column = 1;
+};
+
+// Every title element of a page and the encoding it declares, from one read of the
+// whole page: what a check of a site's titles needs.
+struct PageTitleElements {
+    // In page order; the first one is the page's title, the one ReadTitle gives.
+    std::vector<TitleElement> elements;
+    // As ReadPageTitle gives it.
+    std::string declaredEncoding;
+};
+
+// Reads the whole page at `path` once and returns its title elements. The file is never
+// changed, unless a save of it was cut short: that save is first finished.
+//
+//   ReadTitleElements("/srv/www/a.html").elements.size()  // -> 2 for a page with two titles
+//
+// Throws TitleEngineError as ReadTitle does.
+PageTitleElements ReadTitleElements(const std::string& path);
 
 // Turns the label of the encoding a page declares ("" for none) into the bytes of the
 // title to write into that page.
