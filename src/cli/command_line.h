@@ -2,6 +2,8 @@
 // path is handed on exactly as given, whatever its encoding.
 #pragma once
 
+#include "title_checks.h"
+
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -9,15 +11,18 @@
 
 namespace titora::cli {
 
-enum class Command { kList, kSet, kHelp, kVersion };
+enum class Command { kList, kSet, kCheck, kHelp, kVersion };
 
 struct CommandLine {
     Command command = Command::kHelp;
     bool recursive = false;
     bool json = false;
+    bool sarif = false;
     bool dryRun = false;
     std::optional<std::string> title;
     std::vector<std::string> paths;
+    // check: the lengths and the rules left out.
+    TitleCheckOptions checks;
 };
 
 // Bad usage: what() says what is wrong, in one line.
@@ -35,7 +40,8 @@ public:
 //       // -> kSet, title "Shop", paths {"-odd.html"}
 //
 // Throws UsageError for an unknown command or option, an option the command does not
-// take, a missing --title for set, or no path at all.
+// take, a missing --title for set, --json with --sarif, a length that is no number, a
+// rule that does not exist, or no path at all.
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
 // The text --help prints.

@@ -3,6 +3,7 @@
 // that page declares.
 #include "pages.h"
 
+#include "shown_title.h"
 #include "title_engine.h"
 #include "title_text.h"
 
@@ -29,6 +30,10 @@ ListedPage ReadListedPage(const std::string& path) {
         listed.text = DecodeTitle(page.title, page.declaredEncoding).toStdString();
     listed.encoding = std::move(page.declaredEncoding);
     return listed;
+}
+
+PageTitles ReadCheckedPage(const std::string& path) {
+    return ExamineTitles(ReadTitleElements(path), ShownTitle);
 }
 
 std::string PreviewPageTitle(const std::string& path, const std::string& title) {

@@ -1,8 +1,11 @@
 // What titora-cli reads from and writes into one page. The only part of the program
 // that calls the title engine. Two implementations: pages.cpp, with Qt Core, knows the
 // encodings pages declare; pages_bytes.cpp, for builds without Qt (Windows), takes
-// titles as bytes: `text` is `title` itself, and a title is written as the bytes given.
+// titles as bytes: `text` is `title` itself, a title is written as the bytes given, and the
+// checks take a title's bytes as UTF-8 with only its white space collapsed.
 #pragma once
+
+#include "title_checks.h"
 
 #include <optional>
 #include <string>
@@ -24,6 +27,10 @@ struct ListedPage {
 
 // Reads the page at `path`. Throws TitleEngineError, as ReadTitle does.
 ListedPage ReadListedPage(const std::string& path);
+
+// What the title checks need of the page at `path`, read once, its titles as a browser
+// shows them. Throws TitleEngineError, as ReadTitleElements does.
+PageTitles ReadCheckedPage(const std::string& path);
 
 // Checks that `title` could be written into the page at `path`, writing nothing, and
 // returns the title the page holds now. Throws the TitleEngineError a write would.

@@ -6,6 +6,29 @@
 #include "title_engine.h"
 
 namespace titora::cli {
+namespace {
+
+bool IsHtmlSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
+}
+
+std::string CollapsedBytes(std::string_view bytes, std::string_view) {
+    std::string collapsed;
+    bool space = false;
+    for (const char c : bytes) {
+        if (IsHtmlSpace(c)) {
+            space = !collapsed.empty();
+            continue;
+        }
+        if (space)
+            collapsed += ' ';
+        space = false;
+        collapsed += c;
+    }
+    return collapsed;
+}
+
+} // namespace
 
 ListedPage ReadListedPage(const std::string& path) {
     PageTitle page = ReadPageTitle(path);
@@ -13,6 +36,10 @@ ListedPage ReadListedPage(const std::string& path) {
     if (!page.declaredEncoding.empty())
         listed.encoding = std::move(page.declaredEncoding);
     return listed;
+}
+
+PageTitles ReadCheckedPage(const std::string& path) {
+    return ExamineTitles(ReadTitleElements(path), CollapsedBytes);
 }
 
 std::string PreviewPageTitle(const std::string& path, const std::string& title) {

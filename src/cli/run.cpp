@@ -1,5 +1,6 @@
 #include "run.h"
 
+#include "check.h"
 #include "command_line.h"
 #include "escape.h"
 #include "folder_walker.h"
@@ -146,6 +147,8 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
         Write(err, "Try 'titora-cli --help'.\n");
         return kBadUsage;
     }
+    // Whether check found anything wrong: a failure too, for a script or a CI job.
+    bool found = false;
     // The engine's errors are told page by page; anything else (memory running out
     // outside the engine) ends the command as a failure rather than an abort.
     try {
@@ -165,6 +168,17 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
             RecoverInterruptedSaves();
             Set(line, out, messages);
             break;
+        case Command::kCheck:
+            RecoverInterruptedSaves();
+            found = Check(
+                line,
+                [&](const auto& check) {
+                    ForEachPage(line, messages, [&](const std::string& path) {
+                        Guarded(path, messages, [&] { check(path); });
+                    });
+                },
+                out, [&](const std::string& text) { messages.say(text); });
+            break;
         }
     } catch (const std::exception& e) {
         messages.fail(e.what());
@@ -173,7 +187,7 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     if (std::fflush(out) != 0 || std::ferror(out)) {
         messages.fail("cannot write the output");
     }
-    return messages.failed() ? kSomeFailed : kAllDone;
+    return messages.failed() || found ? kSomeFailed : kAllDone;
 }
 
 } // namespace titora::cli
