@@ -82,12 +82,9 @@ bool TitleChecker::HasTitle(const PageTitles& titles) {
 
 void TitleChecker::Add(std::string name, PageTitles page) {
     const std::size_t index = pages_.size();
-    pages_.push_back(Page{std::move(name), std::move(page), nullptr});
-    if (!HasTitle(pages_.back().titles))
-        return;
-    std::vector<std::size_t>& sharing = byTitle_[pages_.back().titles.shown];
-    sharing.push_back(index);
-    pages_.back().sharing = &sharing;
+    pages_.push_back(Page{std::move(name), std::move(page)});
+    if (HasTitle(pages_.back().titles))
+        byTitle_[pages_.back().titles.shown].push_back(index);
 }
 
 std::optional<std::string> TitleChecker::ReportedTitle(std::size_t page) const {
@@ -97,8 +94,8 @@ std::optional<std::string> TitleChecker::ReportedTitle(std::size_t page) const {
     return titles.shown;
 }
 
-std::string TitleChecker::DuplicateDetail(std::size_t index) const {
-    const std::vector<std::size_t>& sharing = *pages_[index].sharing;
+std::string TitleChecker::DuplicateDetail(std::size_t index,
+                                          const std::vector<std::size_t>& sharing) const {
     std::string detail = "same title as ";
     std::size_t named = 0;
     for (std::size_t other : sharing) {
@@ -129,8 +126,9 @@ void TitleChecker::AddFindings(std::size_t index, std::vector<TitleFinding>& out
     if (titles.firstClosed && titles.shown.empty())
         add(TitleRule::kEmpty, "the title holds only white space", titles.firstAt);
     if (HasTitle(titles)) {
-        if (pages_[index].sharing->size() > 1)
-            add(TitleRule::kDuplicate, DuplicateDetail(index), titles.firstAt);
+        const std::vector<std::size_t>& sharing = byTitle_.at(titles.shown);
+        if (sharing.size() > 1)
+            add(TitleRule::kDuplicate, DuplicateDetail(index, sharing), titles.firstAt);
         const std::size_t length = CharacterCount(titles.shown);
         if (length > options_.maxLength)
             add(TitleRule::kTooLong,

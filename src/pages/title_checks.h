@@ -110,18 +110,16 @@ private:
     struct Page {
         std::string name;
         PageTitles titles;
-        // The pages sharing this page's title, in order, this one among them; empty when
-        // the title is not checked for duplicates.
-        const std::vector<std::size_t>* sharing = nullptr;
     };
 
     // Whether the length and duplicate rules apply: the page shows a real title.
     static bool HasTitle(const PageTitles& titles);
     void AddFindings(std::size_t index, std::vector<TitleFinding>& out) const;
-    std::string DuplicateDetail(std::size_t index) const;
+    std::string DuplicateDetail(std::size_t index, const std::vector<std::size_t>& sharing) const;
 
     TitleCheckOptions options_;
     std::vector<Page> pages_;
+    // The pages of each title checked for duplicates, in the order they were added.
     std::unordered_map<std::string, std::vector<std::size_t>> byTitle_;
 };
 

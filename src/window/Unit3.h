@@ -25,6 +25,7 @@ class TFlatHint;
 class TImage;
 class TOpenDialog;
 class TPanel;
+struct THintInfo;
 class TSpeedButton;
 
 namespace Ui {
@@ -56,6 +57,7 @@ public:
     TSpeedButton* SpeedButton3 = nullptr;
     TSpeedButton* SpeedButton4 = nullptr;
     QAction* SelectAll1 = nullptr;
+    QAction* CheckTitles1 = nullptr;
     TFlatHint* FlatHint1 = nullptr;
     TPanel* Panel2 = nullptr;
 
@@ -72,6 +74,9 @@ public:
     void RemoveAll1Click();
     void ListViewSelectItem(int Item, bool Selected);
     void SelectAll1Click();
+    // Checks the titles of the listed pages and shows the report; its "Select in List"
+    // selects the rows of the chosen findings.
+    void CheckTitles1Click();
 
     // Set by every change of a row's selected state; Title It refuses to run while false.
     bool FileSelected() const;
@@ -111,6 +116,10 @@ private:
     void CloseIfAsked();
     // Lists what AddPaths queued, unless a command or a modal box is still up.
     void AddPending();
+    // Makes `rows` (ascending) the list's selection, the first of them current and in view.
+    void SelectRows(const std::vector<int>& rows);
+    // Over a title cell with a mark of Check Titles, the hint is its findings.
+    void ListViewHint(QString& hint, THintInfo& info) const;
 
     std::unique_ptr<Ui::TForm1> ui_;
     TFileListModel* files_ = nullptr;

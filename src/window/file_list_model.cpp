@@ -1,10 +1,14 @@
 #include "file_list_model.h"
 
 #include "finally.h"
+#include "shown_title.h"
 #include "title_text.h"
 
 #include <algorithm>
+#include <QColor>
 #include <QItemSelectionModel>
+#include <QPainter>
+#include <QPixmap>
 #include <QString>
 #include <utility>
 
@@ -14,6 +18,25 @@ namespace {
 // decoded. A title is decoded in the encoding its page declares.
 QString Show(const std::string& bytes) {
     return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+// The mark in the title cell of a row with findings: a small amber disc with a white
+// bar, drawn once; small enough to leave the title readable beside it.
+const QPixmap& FindingsMark() {
+    static const QPixmap mark = [] {
+        constexpr int kSize = 10;
+        QPixmap pixmap(kSize, kSize);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0xE0, 0x8A, 0x00));
+        painter.drawEllipse(0, 0, kSize, kSize);
+        painter.fillRect(4, 2, 2, 4, Qt::white);
+        painter.fillRect(4, 7, 2, 1, Qt::white);
+        return pixmap;
+    }();
+    return mark;
 }
 
 } // namespace
@@ -34,7 +57,15 @@ int TFileListModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant TFileListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!index.isValid())
+        return QVariant();
+    if (role == Qt::DecorationRole || role == Qt::ToolTipRole) {
+        const QString hint = index.column() == TitleColumn ? FindingsHint(index.row()) : QString();
+        if (hint.isEmpty())
+            return QVariant();
+        return role == Qt::ToolTipRole ? QVariant(hint) : QVariant(FindingsMark());
+    }
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
         return QVariant();
     const titora::FileRow& row = files_.Row(static_cast<std::size_t>(index.row()));
     switch (index.column()) {
@@ -77,6 +108,7 @@ bool TFileListModel::setData(const QModelIndex& index, const QVariant& value, in
     if (!index.isValid() || index.column() != NameColumn || role != Qt::EditRole)
         return false;
     const QByteArray name = value.toString().toLocal8Bit();
+    ClearMarks();
     files_.SetName(static_cast<std::size_t>(index.row()), name.toStdString());
     Q_EMIT dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
     return true;
@@ -85,6 +117,7 @@ bool TFileListModel::setData(const QModelIndex& index, const QVariant& value, in
 void TFileListModel::AppendRows(std::vector<titora::FileRow>&& rows) {
     if (rows.empty())
         return;
+    ClearMarks();
     const int first = rowCount();
     beginInsertRows(QModelIndex(), first, first + static_cast<int>(rows.size()) - 1);
     files_.Append(std::move(rows));
@@ -120,6 +153,7 @@ void TFileListModel::RetitleSelected(QItemSelectionModel* selection,
     // were; the copy takes their place in one reset at the very end.
     titora::FileList working = files_;
     const titora::Finally announce([&] {
+        ClearMarks();
         beginResetModel();
         files_ = std::move(working);
         endResetModel();
@@ -143,6 +177,7 @@ void TFileListModel::RemoveSelected(QItemSelectionModel* selection) {
     }
     if (count == 0)
         return;
+    ClearMarks();
     // One block of rows is an ordinary removal, which keeps the view's scroll position and
     // current row; scattered rows would cost the view a pass over all rows per block, so
     // they go in one reset. Either way no selected row remains.
@@ -160,6 +195,7 @@ void TFileListModel::RemoveSelected(QItemSelectionModel* selection) {
 void TFileListModel::RemoveAll() {
     if (files_.Count() == 0)
         return;
+    ClearMarks();
     beginResetModel();
     files_.RemoveAll();
     endResetModel();
@@ -192,4 +228,72 @@ void TFileListModel::RestoreSelection(QItemSelectionModel* selection) const {
     }
     if (!runs.isEmpty())
         selection->select(runs, QItemSelectionModel::Select);
+}
+
+TTitleCheck TFileListModel::CheckTitles(const titora::TitleCheckOptions& options,
+                                        const TWorkRunner& run) {
+    // The work reads copies of the paths and fills a list of its own: the rows stay the
+    // model's, on its thread.
+    std::vector<std::string> paths;
+    std::vector<int> rows;
+    for (std::size_t i = 0; i < files_.Count(); ++i) {
+        if (!files_.Row(i).hasSubItems)
+            continue;
+        paths.push_back(titora::FullPath(files_.Row(i)));
+        rows.push_back(static_cast<int>(i));
+    }
+    std::vector<titora::PageTitles> pages(paths.size());
+    std::vector<bool> read(paths.size(), false);
+    run([&](titora::Progress& progress) {
+        progress.Start(paths.size());
+        for (std::size_t i = 0; i < paths.size() && !titora::StopRequested(&progress); ++i) {
+            try {
+                pages[i] =
+                    titora::ExamineTitles(titora::ReadTitleElements(paths[i]), titora::ShownTitle);
+                read[i] = true;
+            } catch (const titora::TitleEngineError&) {
+                // A page gone or locked since it was listed has no titles to check.
+            }
+            progress.Step();
+        }
+    });
+
+    TTitleCheck check{titora::TitleChecker(options), {}, {}};
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (!read[i])
+            continue;
+        check.checker.Add(paths[i], std::move(pages[i]));
+        check.rows.push_back(rows[i]);
+    }
+    check.findings = check.checker.Findings();
+
+    ClearMarks();
+    if (check.findings.empty())
+        return check;
+    marks_.assign(files_.Count(), QString());
+    for (const titora::TitleFinding& finding : check.findings) {
+        QString& mark = marks_[static_cast<std::size_t>(check.rows[finding.page])];
+        if (!mark.isEmpty())
+            mark += QLatin1Char('\n');
+        mark +=
+            QString::fromUtf8(titora::TitleRuleName(finding.rule).data(),
+                              static_cast<qsizetype>(titora::TitleRuleName(finding.rule).size())) +
+            QStringLiteral(": ") + QString::fromLocal8Bit(finding.detail);
+    }
+    Q_EMIT dataChanged(index(0, TitleColumn), index(rowCount() - 1, TitleColumn),
+                       {Qt::DecorationRole, Qt::ToolTipRole});
+    return check;
+}
+
+QString TFileListModel::FindingsHint(int row) const {
+    const auto at = static_cast<std::size_t>(row);
+    return at < marks_.size() ? marks_[at] : QString();
+}
+
+void TFileListModel::ClearMarks() {
+    if (marks_.empty())
+        return;
+    marks_.clear();
+    Q_EMIT dataChanged(index(0, TitleColumn), index(rowCount() - 1, TitleColumn),
+                       {Qt::DecorationRole, Qt::ToolTipRole});
 }

@@ -11,6 +11,7 @@
 #pragma once
 
 #include "file_list.h"
+#include "title_checks.h"
 
 #include <functional>
 #include <QAbstractTableModel>
@@ -18,6 +19,14 @@
 #include <vector>
 
 class QItemSelectionModel;
+
+// What Check Titles found: the checker with one page per row that has a title, and the
+// findings, each with the row it is about.
+struct TTitleCheck {
+    titora::TitleChecker checker{titora::TitleCheckOptions{}};
+    std::vector<titora::TitleFinding> findings;
+    std::vector<int> rows; // the row of each of the checker's pages
+};
 
 // The part of a command that touches files, given the progress to count and to watch.
 using TWork = std::function<void(titora::Progress& progress)>;
@@ -64,12 +73,27 @@ public:
     void RemoveSelected(QItemSelectionModel* selection);
     void RemoveAll();
 
+    // Check Titles on every row that has a title, each page read once through
+    // titora::ReadTitleElements; a page that cannot be read now is left out. On a stop the
+    // pages read so far are checked. The title cells of rows with findings show a mark, and
+    // the findings as their hint (FindingsHint), until the list changes.
+    TTitleCheck CheckTitles(const titora::TitleCheckOptions& options,
+                            const TWorkRunner& run = RunHere);
+    // The findings of the last check about `row`, one line each ("too-long: 72 characters,
+    // more than 60"); empty when it has none.
+    QString FindingsHint(int row) const;
+
 private:
     // Lists rows built apart, as one insertion at the end.
     void AppendRows(std::vector<titora::FileRow>&& rows);
     // Copies the view's selection into the rows' flags, and back after a reset.
     void TakeSelection(const QItemSelectionModel* selection);
     void RestoreSelection(QItemSelectionModel* selection) const;
+    // Takes the marks of the last check away, before the rows change under them.
+    void ClearMarks();
 
     titora::FileList files_;
+    // The hint of each row's title mark, by row; empty when no check has marked the rows
+    // as they are.
+    std::vector<QString> marks_;
 };
