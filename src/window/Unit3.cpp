@@ -277,7 +277,12 @@ void TForm1::CheckTitles1Click() {
     }
     TCheckReport report(check, *files_, this);
     report.OnSelectInList = [this](const std::vector<int>& rows) { SelectRows(rows); };
-    report.exec();
+    if (report.exec() != QDialog::Accepted)
+        return;
+    // The list draws its selection only while it has the focus, which the closed report
+    // does not hand back by itself.
+    activateWindow();
+    ListView->setFocus(Qt::OtherFocusReason);
 }
 
 void TForm1::SelectRows(const std::vector<int>& rows) {
@@ -296,8 +301,7 @@ void TForm1::SelectRows(const std::vector<int>& rows) {
         return;
     const QModelIndex first = files_->index(rows.front(), 0);
     selection->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
-    ListView->scrollTo(first);
-    ListView->setFocus();
+    ListView->scrollTo(first, QAbstractItemView::PositionAtTop);
 }
 
 void TForm1::ListViewHint(QString& hint, THintInfo& info) const {
