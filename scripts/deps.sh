@@ -15,6 +15,8 @@ packages=(
     dpkg-dev appstream desktop-file-utils
     # Checking the window on a real accessibility bus.
     xvfb dbus at-spi2-core python3-pyatspi
+    # Validating titora-cli's SARIF log against the SARIF schema.
+    python3-jsonschema
 )
 # The engine built for Windows and tested under wine. Their recommendations (sound,
 # video and printing libraries for wine) are not needed by a console test.
