@@ -158,10 +158,13 @@ void TestWindow::components() {
         QVERIFY(action->shortcut().isEmpty());
     }
     QCOMPARE(entries, QStringList({"Add Item", "Modify Title", "Select All",
-                                   "Remove Selected Items", "Remove All"}));
-    QCOMPARE(form_->PopupMenu1->actions(),
+                                   "Remove Selected Items", "Remove All", "", "Check Titles"}));
+    QCOMPARE(form_->PopupMenu1->actions().mid(0, 5),
              QList<QAction*>({form_->Add1, form_->ModifyTitle1, form_->SelectAll1, form_->Remove1,
                               form_->RemoveAll1}));
+    // The later entries stand apart from the first five, after a separator.
+    QVERIFY(form_->PopupMenu1->actions().at(5)->isSeparator());
+    QCOMPARE(form_->PopupMenu1->actions().last(), form_->CheckTitles1);
     QCOMPARE(form_->ActionList1->actions(), QList<QAction*>({form_->Action1, form_->Action2}));
     QCOMPARE(form_->ListView->PopupMenu(), form_->PopupMenu1);
     QCOMPARE(form_->OpenDialog1->Filter(),
