@@ -82,9 +82,15 @@ bool TitleChecker::HasTitle(const PageTitles& titles) {
 
 void TitleChecker::Add(std::string name, PageTitles page) {
     const std::size_t index = pages_.size();
-    pages_.push_back(Page{std::move(name), std::move(page)});
-    if (HasTitle(pages_.back().titles))
-        byTitle_[pages_.back().titles.shown].push_back(index);
+    pages_.push_back(Page{std::move(name), std::move(page), kNoGroup});
+    Page& added = pages_.back();
+    if (!HasTitle(added.titles))
+        return;
+    const auto [found, isNew] = groupOf_.try_emplace(added.titles.shown, groups_.size());
+    if (isNew)
+        groups_.emplace_back();
+    added.group = found->second;
+    groups_[added.group].push_back(index);
 }
 
 std::optional<std::string> TitleChecker::ReportedTitle(std::size_t page) const {
@@ -126,7 +132,7 @@ void TitleChecker::AddFindings(std::size_t index, std::vector<TitleFinding>& out
     if (titles.firstClosed && titles.shown.empty())
         add(TitleRule::kEmpty, "the title holds only white space", titles.firstAt);
     if (HasTitle(titles)) {
-        const std::vector<std::size_t>& sharing = byTitle_.at(titles.shown);
+        const std::vector<std::size_t>& sharing = groups_[pages_[index].group];
         if (sharing.size() > 1)
             add(TitleRule::kDuplicate, DuplicateDetail(index, sharing), titles.firstAt);
         const std::size_t length = CharacterCount(titles.shown);

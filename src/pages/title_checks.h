@@ -107,9 +107,13 @@ public:
     std::vector<TitleFinding> Findings() const;
 
 private:
+    // No group: the page's title is not checked for duplicates.
+    static constexpr std::size_t kNoGroup = static_cast<std::size_t>(-1);
+
     struct Page {
         std::string name;
         PageTitles titles;
+        std::size_t group = kNoGroup; // the pages sharing its title, in groups_
     };
 
     // Whether the length and duplicate rules apply: the page shows a real title.
@@ -119,8 +123,10 @@ private:
 
     TitleCheckOptions options_;
     std::vector<Page> pages_;
-    // The pages of each title checked for duplicates, in the order they were added.
-    std::unordered_map<std::string, std::vector<std::size_t>> byTitle_;
+    // The pages of each title checked for duplicates, in the order they were added, and the
+    // group of each title.
+    std::vector<std::vector<std::size_t>> groups_;
+    std::unordered_map<std::string, std::size_t> groupOf_;
 };
 
 } // namespace titora

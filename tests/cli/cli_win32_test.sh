@@ -28,5 +28,12 @@ run set -t new locked.html
 check "read-only" "1 Cannot create file locked.html" "$status $err"
 check "read-only untouched" "<title>keep</title>" "$(<locked.html)"
 
+# check: the two pages retitled alike share their title; SARIF names pages with "/".
+run check --min-length 0 -r site
+check "check" $'1 site\\\\index.html\tduplicate\tsame title as site\\\\sub\\\\d.ASP
+site\\\\sub\\\\d.ASP\tduplicate\tsame title as site\\\\index.html' "$status $out"
+run check --sarif -r site
+check "sarif uri" 2 "$(grep -c '"uri":"site/sub/d.ASP"' <<<"$out")"
+
 echo "cli under wine: $failures failed"
 [[ $failures == 0 ]]
