@@ -49,7 +49,8 @@ void TForm1::SelectRows(const std::vector<int>& rows) {
 }
 
 void TForm1::ListViewHint(QString& hint, THintInfo& info) const {
-    if (info.HintControl != ListView)
+    // Without marks the list keeps its one hint for the whole list.
+    if (info.HintControl != ListView || !files_->HasMarks())
         return;
     const QPoint inViewport = ListView->viewport()->mapFrom(ListView, info.CursorPos);
     const QModelIndex index = ListView->indexAt(inViewport);

@@ -82,6 +82,8 @@ public:
     // The findings of the last check about `row`, one line each ("too-long: 72 characters,
     // more than 60"); empty when it has none.
     QString FindingsHint(int row) const;
+    // Whether any row shows a mark of the last check.
+    bool HasMarks() const { return !marks_.empty(); }
 
 private:
     // Lists rows built apart, as one insertion at the end.
