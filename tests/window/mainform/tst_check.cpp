@@ -3,6 +3,8 @@
 #include "check_report.h"
 #include "driver.h"
 #include "file_list_view.h"
+#include "framework/hints.h"
+#include "TFlatHintUnit.h"
 
 #include <QItemSelectionModel>
 #include <QPushButton>
@@ -105,6 +107,20 @@ void TestCheck::marksLastUntilTheListChanges() {
         QCOMPARE(MarkOf(row).isNull(), row == 0 || row == 2);
     const QModelIndex missing = form_->Files()->index(4, TFileListModel::TitleColumn);
     QCOMPARE(missing.data(Qt::ToolTipRole).toString(), QStringLiteral("missing: no title element"));
+
+    // Over the marked cell the list's hint is the findings; elsewhere it stays the list's.
+    const auto hintAt = [this](const QModelIndex& index) {
+        QString hint = QStringLiteral("list");
+        bool canShow = true;
+        THintInfo info;
+        info.HintControl = form_->ListView;
+        info.CursorPos = form_->ListView->viewport()->mapTo(
+            form_->ListView, form_->ListView->visualRect(index).center());
+        form_->FlatHint1->OnShowHint()(hint, canShow, info);
+        return hint;
+    };
+    QCOMPARE(hintAt(missing), QStringLiteral("missing: no title element"));
+    QCOMPARE(hintAt(form_->Files()->index(4, TFileListModel::NameColumn)), QStringLiteral("list"));
 
     // The mark is drawn in the title cell: some of its amber shows there.
     const QModelIndex duplicate = form_->Files()->index(1, TFileListModel::TitleColumn);
