@@ -111,8 +111,8 @@ void TForm1::createControls() {
     ListView->setModel(files_);
     ListView->SetPopupMenu(PopupMenu1);
     busy_ = new TBusyIndicator(Panel2, ListView);
-    // Files and folders dropped on the list come to the window, which takes them even while
-    // the list is disabled by a running command.
+    // Files and folders dropped anywhere on the window are listed, even while the list is
+    // disabled by a running command.
     setAcceptDrops(true);
 }
 
@@ -331,21 +331,16 @@ void TForm1::AddPending() {
         pendingTimer_.start(0);
 }
 
-bool TForm1::OverList(QPoint point) const {
-    return QRect(ListView->mapTo(this, QPoint(0, 0)), ListView->size()).contains(point);
-}
-
-// Drops are taken over the list only, where the rows they add will show.
+// A drag is taken wherever it enters the window: over the buttons, the picture or the border
+// as well as over the list. Qt offers the window no second chance once it has refused the
+// entering drag, so a drag that crossed a button first would be refused all the way.
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {
-    if (OverList(event->position().toPoint()) && !LocalPaths(event->mimeData()).empty())
+    if (!LocalPaths(event->mimeData()).empty())
         event->acceptProposedAction();
 }
 
 void TForm1::dragMoveEvent(QDragMoveEvent* event) {
-    if (OverList(event->position().toPoint()))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    event->acceptProposedAction();
 }
 
 void TForm1::dropEvent(QDropEvent* event) {

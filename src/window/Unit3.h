@@ -103,8 +103,6 @@ private:
 
     // Whether a command is working through files; the window then takes no other command.
     bool Working() const;
-    // Whether `point`, in the window's coordinates, lies over the list.
-    bool OverList(QPoint point) const;
     // The runner that hands a command's file work to the busy indicator under `caption`.
     TWorkRunner Runner(const QString& caption);
     // Closes the window when it was asked to close while the work ran.
