@@ -53,7 +53,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     for (std::size_t at = 0; at < args.size() && args[at] != "--"; ++at) {
         if (args[at] == "--help" || args[at] == "-h")
             return Alone(Command::kHelp);
-        if (args[at] == "--version")
+        if (args[at] == "--version" || args[at] == "-v")
             return Alone(Command::kVersion);
         if (args[at] == "-t" || args[at] == "--title")
             ++at;
@@ -112,12 +112,13 @@ Options:
   -n, --dry-run       (set) print each page's path, title now and new title,
                       tab-separated, and write nothing
   -h, --help          print this help and end
-      --version       print the version and end
+  -v, --version       print the version and end
   --                  every later argument is a path, also one beginning with '-'
 
 In the lines printed, a backslash, tab, carriage return and line feed in a path or
-title show as \\, \t, \r and \n, other control characters as \xHH. Messages go to
-standard error, one line each.
+title show as \\, \t, \r and \n, other control characters as \xHH; on Windows a
+path's backslashes show as they are. Messages go to standard error, one line each,
+each beginning "titora-cli: ".
 
 Exit status: 0 all done, 1 some pages failed, 2 bad usage.
 )";
