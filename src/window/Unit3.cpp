@@ -171,8 +171,10 @@ void TForm1::connectHandlers() {
 void TForm1::SpeedButton1Click() {
     if (Working() || !OpenDialog1->Execute(this))
         return;
+    const int before = files_->rowCount();
     files_->AddFiles(EncodePaths(OpenDialog1->Files()), Engine,
                      Runner(QStringLiteral("Loading.......")));
+    ReportOutcome("added", static_cast<std::size_t>(files_->rowCount() - before));
     CloseIfAsked();
 }
 
@@ -194,6 +196,7 @@ void TForm1::SpeedButton2Click() {
     };
     files_->RetitleSelected(ListView->selectionModel(), encodeTitle, Engine,
                             Runner(QStringLiteral("Modifying......")));
+    ReportOutcome("written", busy_->LastOutcome().done, busy_->LastOutcome().total);
     CloseIfAsked();
 }
 
@@ -281,6 +284,24 @@ TWorkRunner TForm1::Runner(const QString& caption) {
     };
 }
 
+void TForm1::ReportOutcome(const char* verb, std::size_t count, std::size_t total) {
+    const TWorkOutcome& outcome = busy_->LastOutcome();
+    if (closeAfterWork_ || (!outcome.stopped && !outcome.showedProgress))
+        return;
+    // "469 of 20,000 files written", "1 file added".
+    QString text = GroupedCount(count);
+    if (total != 0)
+        text += QStringLiteral(" of ") + GroupedCount(total);
+    text +=
+        (total != 0 ? total : count) == 1 ? QStringLiteral(" file ") : QStringLiteral(" files ");
+    text += QLatin1String(verb);
+    if (outcome.stopped) {
+        ShowMessage(QStringLiteral("Stopped: %1.").arg(text));
+        return;
+    }
+    busy_->ShowOutcome(text);
+}
+
 void TForm1::CloseIfAsked() {
     if (!closeAfterWork_)
         return;
@@ -319,8 +340,10 @@ void TForm1::AddPending() {
         return;
     }
     const std::vector<std::string> paths = std::exchange(pendingPaths_, {});
+    const int before = files_->rowCount();
     const std::vector<std::string> skipped =
         files_->AddPages(paths, Engine, Runner(QStringLiteral("Loading.......")));
+    ReportOutcome("added", static_cast<std::size_t>(files_->rowCount() - before));
     if (closeAfterWork_) {
         CloseIfAsked();
         return;

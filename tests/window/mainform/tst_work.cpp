@@ -46,6 +46,7 @@ private Q_SLOTS:
     void dropsListPagesOfFilesAndFolders();
     void dropDuringACommandWaitsForIt();
     void dragEnteringOverAButtonIsTaken();
+    void longWorkLeavesItsCountUntilClicked();
 
 private:
     // The engine stops at its `call`-th call (counting reads and writes) until released.
@@ -180,12 +181,15 @@ void TestWork::stoppingTitleItLeavesEveryPageOldOrNew() {
         box->setTextValue(QStringLiteral("New"));
         box->accept();
     });
-    bool errorShown = false;
+    QString message;
     OnModal<QMessageBox>([&](QMessageBox* box) {
-        errorShown = true;
+        message = box->text();
         box->accept();
     });
     QTest::mouseClick(form_->SpeedButton2, Qt::LeftButton);
+    // The count is the files written, D among them, not the one last shown.
+    if (how != "close")
+        QTRY_COMPARE(message, QStringLiteral("Stopped: 3 of 6 files written."));
 
     QCOMPARE(RowNames(*form_), QStringList({"A", "B", "C", "F", "E", "D"}));
     for (const char* name : {"A", "B", "C"})
@@ -194,7 +198,8 @@ void TestWork::stoppingTitleItLeavesEveryPageOldOrNew() {
         QVERIFY(ReadFile(dir_.filePath(name)).contains("<title>New</title>"));
     QCOMPARE(form_->ListView->selectionModel()->selectedRows().size(), 3);
     QCOMPARE(calls_.load(), 6);
-    QVERIFY(!errorShown);
+    if (how == "close")
+        QVERIFY(message.isEmpty());
     QVERIFY(form_->Panel2->isHidden());
     QVERIFY(!busy->ProgressLine()->isVisible());
     QCOMPARE(form_->Panel2->height(), 41);
@@ -260,6 +265,21 @@ void TestWork::dragEnteringOverAButtonIsTaken() {
     const QString page = WritePage(dir_.path(), "page.html", "HTML Tutorial");
     Drop({page}, QPoint(3, 3), form_->SpeedButton1);
     QTRY_COMPARE(RowNames(*form_), QStringList({"page.html"}));
+}
+
+void TestWork::longWorkLeavesItsCountUntilClicked() {
+    std::vector<std::string> paths;
+    for (const char* name : {"a.html", "b.html"})
+        paths.push_back(QFile::encodeName(WritePage(dir_.path(), name, "T")).toStdString());
+    HoldEngineAt(1);
+    WhileHeld([&] { QTRY_VERIFY(form_->Busy()->ProgressLine()->isVisible()); });
+    form_->AddPaths(paths);
+    QTRY_COMPARE(form_->Files()->rowCount(), 2);
+    QVERIFY(form_->Panel2->isVisible());
+    QCOMPARE(form_->Panel2->Caption(), QStringLiteral("2 files added"));
+    QCOMPARE(form_->Panel2->height(), 41);
+    QTest::mouseClick(form_->Panel2, Qt::LeftButton);
+    QVERIFY(form_->Panel2->isHidden());
 }
 
 TITORA_GUI_TEST_MAIN(TestWork)
