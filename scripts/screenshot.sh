@@ -11,7 +11,7 @@ display=${2:-:20}
 titora=$build/src/window/titora
 [[ -x $titora ]] || { echo "no $titora: build first" >&2; exit 1; }
 
-work=$(mktemp -d /tmp/titora-screenshot-XXXXXX)
+work=$(mktemp -d /tmp/www.XXXX)
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
@@ -21,7 +21,7 @@ cleanup() {
 trap cleanup EXIT
 
 # The demo site: a few pages as a small shop's site has them, one without a title.
-page() { mkdir -p "$(dirname "$work/www/$1")"; printf '<html><head><title>%s</title></head><body></body></html>' "$2" >"$work/www/$1"; }
+page() { mkdir -p "$(dirname "$work/$1")"; printf '<html><head><title>%s</title></head><body></body></html>' "$2" >"$work/$1"; }
 page index.html "Our shop"
 page about.html "About us"
 page contact.htm "Contact"
@@ -29,7 +29,7 @@ page help/html-tutorial.html "HTML Tutorial for ATM users (TM)"
 page help/faq.html "Questions and answers"
 page shop/cart.asp "Your cart"
 page shop/offers.shtml "Offers of the week"
-printf '<html><body>Coming soon</body></html>' >"$work/www/news.html"
+printf '<html><body>Coming soon</body></html>' >"$work/news.html"
 
 Xvfb "$display" -screen 0 760x520x24 -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
@@ -38,7 +38,7 @@ xdpyinfo -display "$display" >/dev/null 2>&1 || { echo "Xvfb $display did not st
 
 # A scale of one, the bitmap face, no theme of the desktop, a state folder of its own.
 DISPLAY=$display QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=1 QT_QPA_PLATFORMTHEME= \
-    XDG_STATE_HOME=$work/state "$titora" "$work/www" >/dev/null 2>&1 &
+    XDG_STATE_HOME=$work/.state "$titora" "$work" >/dev/null 2>&1 &
 pids+=($!)
 window=
 for _ in $(seq 100); do
