@@ -121,12 +121,12 @@ void TBusyIndicator::Run(const QString& caption, const TWork& work) {
     loop.exec();
     // The loop also ends when the application is told to quit; the work then stops after the
     // file in hand, since nothing may outlive this function.
+    const bool stoppedByUser = progress.StopRequested();
     if (!ended.load())
         progress.RequestStop();
     worker->wait();
     // The line last showed the count of up to 50 ms ago; it ends with the count reached.
-    outcome_ = {progress.Done(), progress.Total(), progress.StopRequested(),
-                progressPart_->isVisible()};
+    outcome_ = {progress.Done(), progress.Total(), stoppedByUser, !progressPart_->isHidden()};
     if (outcome_.showedProgress)
         UpdateProgress();
     if (failure)

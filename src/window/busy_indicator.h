@@ -33,7 +33,7 @@ class TPanel;
 struct TWorkOutcome {
     std::size_t done = 0;        // files done in its last stage
     std::size_t total = 0;       // files in its last stage; 0 when not known
-    bool stopped = false;        // the user asked it to stop
+    bool stopped = false;        // the user (or closing the window) asked it to stop
     bool showedProgress = false; // it ran long enough to show how far it had come
 };
 
