@@ -1,5 +1,6 @@
 // The program's command line: `titora [FILE|FOLDER]...`, `titora --help`, `titora --version`.
-// Read before any window or display is needed, so that --help and --version work without one.
+// Read before any window or display is needed, so that --help, --version and bad usage are
+// answered without one.
 // No Qt: Qt is given no command-line options at all (see main.cpp).
 #pragma once
 
