@@ -1,7 +1,8 @@
 # What `cmake --install` puts in place beside the two programs, and the Debian package
 # that `cpack -G DEB` makes of it: titora_<version>_amd64.deb with both programs
 # stripped, the desktop entry, the icons, the AppStream description, the manual pages
-# and the licence, its dependencies computed by dpkg-shlibdeps.
+# and the licence (as a machine-readable copyright file), its dependencies computed by
+# dpkg-shlibdeps and its recommendations naming the fonts it is drawn in.
 include(GNUInstallDirs)
 set(titora_resources ${PROJECT_SOURCE_DIR}/resources)
 
@@ -37,8 +38,9 @@ add_custom_target(titora_compressed_docs ALL DEPENDS ${titora_man}/titora.1.gz
                   ${titora_man}/titora-cli.1.gz ${PROJECT_BINARY_DIR}/changelog.gz)
 
 install(FILES ${PROJECT_BINARY_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/titora)
-install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/titora
-        RENAME copyright)
+install(FILES ${titora_resources}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/titora)
+install(FILES ${titora_resources}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+        RENAME titora)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME titora)
@@ -61,5 +63,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt loads its platform plugins at run time, out of dpkg-shlibdeps' sight; the window
 # needs one to open on the desktop.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# The faces the window is drawn in: the bitmap "MS Sans Serif" at a scale of one, Liberation
+# Sans where a screen scales. Without them it still works, in DejaVu Sans.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wine, fonts-liberation")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

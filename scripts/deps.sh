@@ -18,10 +18,12 @@ packages=(
     # Validating titora-cli's SARIF log against the SARIF schema.
     python3-jsonschema
 )
-# The engine built for Windows and tested under wine. Their recommendations (sound,
-# video and printing libraries for wine) are not needed by a console test.
+# The engine built for Windows and tested under wine; the package's hardening checked
+# (hardening-check comes with devscripts) and linted. Their recommendations (sound, video
+# and printing libraries for wine, the tools of a Debian developer's desk) are not needed.
 packages_without_recommends=(
     g++-mingw-w64-x86-64-posix wine64
+    devscripts lintian
 )
 
 missing() {

@@ -96,7 +96,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     for (std::size_t at = 0; at < args.size() && args[at] != "--"; ++at) {
         if (args[at] == "--help" || args[at] == "-h")
             return Alone(Command::kHelp);
-        if (args[at] == "--version")
+        if (args[at] == "--version" || args[at] == "-v")
             return Alone(Command::kVersion);
         if (TakesValue(args[at]))
             ++at;
@@ -177,7 +177,7 @@ Options:
   -n, --dry-run       (set) print each page's path, title now and new title,
                       tab-separated, and write nothing
   -h, --help          print this help and end
-      --version       print the version and end
+  -v, --version       print the version and end
   --                  every later argument is a path, also one beginning with '-'
 
 Rules of check: missing (no title element), empty (only white space), duplicate
@@ -186,8 +186,9 @@ one title element), unclosed (a <title> without </title>). Titles are measured a
 browser shows them: references decoded, white space collapsed, characters counted.
 
 In the lines printed, a backslash, tab, carriage return and line feed in a path or
-title show as \\, \t, \r and \n, other control characters as \xHH. Messages go to
-standard error, one line each.
+title show as \\, \t, \r and \n, other control characters as \xHH; on Windows a
+path's backslashes show as they are. Messages go to standard error, one line each,
+each beginning "titora-cli: ".
 
 Exit status: 0 all done (check: nothing found), 1 some pages failed (check: something
 found), 2 bad usage.

@@ -5,6 +5,12 @@ namespace {
 
 const char kHex[] = "0123456789abcdef";
 
+#ifdef _WIN32
+constexpr bool kBackslashSeparates = true;
+#else
+constexpr bool kBackslashSeparates = false;
+#endif
+
 void AppendHexByte(std::string& out, unsigned char byte) {
     out += kHex[byte >> 4];
     out += kHex[byte & 0xF];
@@ -85,6 +91,21 @@ void AppendLineField(std::string& out, std::string_view bytes) {
         }
         out += "\\x";
         AppendHexByte(out, static_cast<unsigned char>(bytes[at]));
+    }
+}
+
+void AppendPathField(std::string& out, std::string_view path) {
+    if (!kBackslashSeparates) {
+        AppendLineField(out, path);
+        return;
+    }
+    for (std::size_t start = 0;;) {
+        const std::size_t slash = path.find('\\', start);
+        AppendLineField(out, path.substr(start, slash - start));
+        if (slash == std::string_view::npos)
+            return;
+        out += '\\';
+        start = slash + 1;
     }
 }
 

@@ -15,6 +15,11 @@ namespace titora::cli {
 // "first\r\nsecond".
 void AppendLineField(std::string& out, std::string_view bytes);
 
+// Appends a path as AppendLineField does, except on Windows, where a backslash is the
+// folder separator and goes unchanged: "C:\site\index.html" is printed as it is. A
+// Windows name cannot hold the control characters that are still escaped.
+void AppendPathField(std::string& out, std::string_view path);
+
 // Appends `bytes` as a JSON string, quotes included. Well-formed UTF-8 goes unchanged
 // but for the escapes JSON needs and \u00XX for every control character; each byte that is not part
 // of well-formed UTF-8 becomes the escape \udcXX for byte 0xXX, the form Python's "surrogateescape"

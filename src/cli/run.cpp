@@ -22,12 +22,17 @@ class Messages {
 public:
     explicit Messages(std::FILE* err) : err_(err) {}
 
-    // A failure about `path`. The engine names the path in most of its messages; the
-    // others ("Stream write error") get it in front, so that every line says which
-    // page it is about.
-    void fail(const std::string& path, const std::string& message) {
+    // A failure about `path`, with the system's reason where there is one. The engine
+    // names the path in most of its messages; the others ("Stream write error") get it
+    // in front, so that every line says which page it is about:
+    // "titora-cli: Cannot open file /srv/www/x.html: No such file or directory".
+    void fail(const std::string& path, const std::string& message, const std::string& reason) {
         failed_ = true;
-        say(message.find(path) == std::string::npos ? path + ": " + message : message);
+        std::string text =
+            message.find(path) == std::string::npos ? path + ": " + message : message;
+        if (!reason.empty())
+            text += ": " + reason;
+        say("titora-cli: " + text);
     }
 
     // A failure of the program itself rather than of one page.
@@ -39,7 +44,7 @@ public:
     // One line of text; control characters in it (from a path) cannot break the line.
     void say(const std::string& text) {
         std::string line;
-        AppendLineField(line, text);
+        AppendPathField(line, text);
         line += '\n';
         Write(err_, line);
     }
@@ -64,7 +69,7 @@ void ForEachPage(const CommandLine& line, Messages& messages, const PageVisit& v
     }
     WalkPages(
         line.paths, [&](const std::string& page) { return visit(page), true; },
-        [&](const std::string& path) { messages.fail(path, "Cannot open file " + path); });
+        [&](const std::string& path) { messages.fail(path, "Cannot open file " + path, {}); });
 }
 
 // Runs `step` on one page; an engine error is told and the command goes on.
@@ -72,7 +77,7 @@ void Guarded(const std::string& path, Messages& messages, const std::function<vo
     try {
         step();
     } catch (const TitleEngineError& e) {
-        messages.fail(path, e.what());
+        messages.fail(path, e.what(), e.reason());
     }
 }
 
@@ -102,7 +107,7 @@ void List(const CommandLine& line, std::FILE* out, Messages& messages) {
                 text += listed == 0 ? "\n" : ",\n";
                 AppendJsonPage(text, path, page);
             } else {
-                AppendLineField(text, path);
+                AppendPathField(text, path);
                 text += '\t';
                 AppendLineField(text, page.title);
                 text += '\n';
@@ -127,7 +132,10 @@ void Set(const CommandLine& line, std::FILE* out, Messages& messages) {
             const std::string now = PreviewPageTitle(path, title);
             text.clear();
             for (const std::string* field : {&path, &now, &title}) {
-                AppendLineField(text, *field);
+                if (field == &path)
+                    AppendPathField(text, *field);
+                else
+                    AppendLineField(text, *field);
                 text += field == &title ? '\n' : '\t';
             }
             Write(out, text);

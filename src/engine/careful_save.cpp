@@ -3,15 +3,19 @@
 #include "journal.h"
 #include "title_engine.h"
 
+#include <string>
+#include <utility>
+
 namespace titora {
 namespace {
 
-[[noreturn]] void FailCreate(const PageFile& page) {
-    throw TitleEngineError("Cannot create file " + page.path());
+[[noreturn]] void FailCreate(const PageFile& page, std::string reason = std::string()) {
+    throw TitleEngineError("Cannot create file " + page.path(), std::move(reason));
 }
 
+// Called right after the write that failed, before any other call of the system.
 [[noreturn]] void FailWrite() {
-    throw TitleEngineError("Stream write error");
+    throw TitleEngineError("Stream write error", platform::LastErrorText());
 }
 
 bool WriteWhole(const platform::File& file, std::string_view bytes) {
@@ -58,18 +62,19 @@ void RewriteInPlace(const PageFile& page, const SaveRequest& request) {
         return;
     }
     // Should putting the old bytes back fail too, the journal stays: the next call on
-    // the page finishes the work.
+    // the page finishes the work. The write's reason is taken before.
+    const std::string reason = platform::LastErrorText();
     if (journal.restore(page.file())) {
         journal.remove();
     }
-    FailWrite();
+    throw TitleEngineError("Stream write error", reason);
 }
 
 } // namespace
 
 void CheckSavable(const PageFile& page) {
     if (!page.writable()) {
-        FailCreate(page);
+        FailCreate(page, page.whyNotWritable());
     }
 }
 

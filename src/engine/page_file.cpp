@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <new>
+#include <utility>
 
 namespace titora {
 namespace {
@@ -13,8 +14,8 @@ namespace {
 // the file has somewhere to look and a page read whole needs no second block.
 constexpr std::size_t kEndProbe = 4096;
 
-[[noreturn]] void FailOpen(const std::string& path) {
-    throw TitleEngineError("Cannot open file " + path);
+[[noreturn]] void FailOpen(const std::string& path, std::string reason) {
+    throw TitleEngineError("Cannot open file " + path, std::move(reason));
 }
 
 } // namespace
@@ -28,13 +29,18 @@ PageFile::PageFile(const std::string& path, Purpose purpose) : path_(path) {
         file_ = platform::OpenInFolder(folder_, name_, platform::Access::kSave);
         openedForWriting_ = file_.isOpen();
         // A page the user may read but not write is still read: WriteTitle refuses it
-        // only once it knows it has something to write.
+        // only once it knows it has something to write, with the reason kept from here.
         if (!file_.isOpen()) {
+            whyNotWritable_ = platform::LastErrorText();
             file_ = platform::OpenInFolder(folder_, name_, platform::Access::kRead);
         }
     }
-    if (!file_.isOpen() || !platform::GetInfo(file_, &info_) || !info_.regular) {
-        FailOpen(path);
+    if (!file_.isOpen() || !platform::GetInfo(file_, &info_)) {
+        FailOpen(path, platform::LastErrorText());
+    }
+    // Folders, devices and pipes have no title to read; the system saw nothing wrong.
+    if (!info_.regular) {
+        FailOpen(path, std::string());
     }
 }
 
@@ -82,7 +88,7 @@ bool ReadToEnd(const platform::File& file, std::uint64_t sizeHint, std::size_t f
 PageBytes ReadPage(const PageFile& page, std::size_t front, bool roomToGrow) {
     PageBytes bytes(0, 0, 0);
     if (!ReadToEnd(page.file(), page.info().size, front, roomToGrow, &bytes)) {
-        FailOpen(page.path());
+        FailOpen(page.path(), platform::LastErrorText());
     }
     return bytes;
 }

@@ -42,6 +42,9 @@ public:
     // Whether the page may be rewritten: open for writing, without the read-only attribute.
     bool writable() const { return openedForWriting_ && !info_.readOnly; }
     bool openedForWriting() const { return openedForWriting_; }
+    // The system's words for why the page could not be opened for writing; empty when it
+    // was, or when no one asked to write it.
+    const std::string& whyNotWritable() const { return whyNotWritable_; }
 
     // Whether the page's name in its folder still leads to this file.
     bool atItsName() const;
@@ -53,6 +56,7 @@ private:
     platform::File file_;
     platform::FileInfo info_;
     bool openedForWriting_ = false;
+    std::string whyNotWritable_;
 };
 
 // Reads `file` to its end, however long it has grown since `sizeHint` was taken, into

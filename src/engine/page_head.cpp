@@ -116,7 +116,7 @@ PageHead ReadPageHead(const PageFile& page, const LeadBytes& lead) {
     for (bool done = false; !done;) {
         std::size_t got = 0;
         if (!platform::Read(page.file(), offset, block, size, &got)) {
-            throw TitleEngineError("Cannot open file " + page.path());
+            throw TitleEngineError("Cannot open file " + page.path(), platform::LastErrorText());
         }
         if (offset == 0) {
             head.bytes.assign(block, got);

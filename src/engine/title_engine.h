@@ -11,15 +11,23 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace titora {
 
 // Every failure of the engine. what() is exactly the text to show the user, for
-// example "Cannot open file /home/ann/index.html".
+// example "Cannot open file /home/ann/index.html". Where a call of the system failed,
+// reason() gives the system's own words for it ("No such file or directory"), for a
+// program that tells more than the window does; otherwise it is empty.
 class TitleEngineError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit TitleEngineError(const std::string& message, std::string reason = std::string())
+        : std::runtime_error(message), reason_(std::move(reason)) {}
+    const std::string& reason() const { return reason_; }
+
+private:
+    std::string reason_;
 };
 
 // Returns the title of the page file at `path`: the text between the first "<title>"

@@ -50,6 +50,24 @@ QString ChooseFamily() {
     return ScalableFamily();
 }
 
+// Whether any font of the application has left the program's own: a desktop theme (qt6ct,
+// for one) sets its fonts after start-up, for the whole application or for classes of
+// widgets such as QMenu and QLabel, and the menus and dialogs would take its face.
+bool FontsStrayed(const QObject* receiver) {
+    const QFont own = DefaultFont();
+    if (QApplication::font() != own)
+        return true;
+    if (receiver && receiver->isWidgetType() &&
+        QApplication::font(static_cast<const QWidget*>(receiver)) != own)
+        return true;
+    for (const char* themed : {"QMenu", "QLabel", "QLineEdit", "QPushButton", "QMessageBox",
+                               "QAbstractItemView", "QHeaderView"}) {
+        if (QApplication::font(themed) != own)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 QString DefaultFamily() {
@@ -61,8 +79,11 @@ QFont DefaultFont(bool bold) {
     QFont font(DefaultFamily());
     font.setPixelSize(11);
     font.setBold(bold);
-    // Bitmap-like metrics: no hinting changes and no synthetic fallbacks for the one family.
-    font.setStyleStrategy(QFont::PreferDefault);
+    // No shaping where the script needs none: "MS Sans Serif" carries ligatures that would
+    // draw "HTML" and "ATM" with a trade mark sign, and a tool for web pages must show
+    // their names and titles letter for letter. Scripts that need shaping to be legible
+    // (Arabic, the Indic scripts) are still shaped.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     if (BoldNeedsDrawing(font)) {
         // Each glyph drawn bold by DrawFontText is a pixel wider, as the glyphs of a bitmap
         // bold face are; without the extra pixel neighbouring strokes run together.
@@ -163,11 +184,33 @@ void TApplication::ShowException(const QString& message) {
     }
 }
 
+void TApplication::KeepDefaultFont(const QObject* receiver) {
+    // Setting the font again also sends this event, which then finds nothing astray.
+    if (keepingFont_ || !FontsStrayed(receiver))
+        return;
+    keepingFont_ = true;
+    // The font without a class drops every class font as well, but tells the widgets only
+    // when the application's font itself changes: each widget is told here, so that one
+    // that took a class font takes the program's again.
+    setFont(DefaultFont());
+    QEvent change(QEvent::ApplicationFontChange);
+    for (QWidget* widget : allWidgets())
+        sendEvent(widget, &change);
+    keepingFont_ = false;
+}
+
 bool TApplication::notify(QObject* receiver, QEvent* event) {
     // Qt itself is not exception safe: an exception must not travel through its event
     // dispatch. This is the one place where handlers' exceptions end.
     try {
         const bool result = QApplication::notify(receiver, event);
+        // A theme's fonts come as a change of the application's font, as a change of theme,
+        // or set for a class of widgets before any such widget exists, which its first
+        // widget then shows when it is polished.
+        const QEvent::Type type = event->type();
+        if (type == QEvent::ApplicationFontChange || type == QEvent::ThemeChange ||
+            type == QEvent::Polish)
+            KeepDefaultFont(receiver);
         if (event->type() == QEvent::Close && event->isAccepted() && mainForm_ &&
             receiver == mainForm_.data()) {
             quit();

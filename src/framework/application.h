@@ -44,7 +44,8 @@ public:
     // The error box: error icon, caption Title(), one OK button, modal over all windows.
     void ShowException(const QString& message);
 
-    // Catches every exception that leaves an event handler, shows it and goes on.
+    // Catches every exception that leaves an event handler, shows it and goes on. Also keeps
+    // DefaultFont() the font of every widget when a desktop theme sets fonts of its own.
     bool notify(QObject* receiver, QEvent* event) override;
 
     // Destroys the owned forms now (reverse order of creation). Also done by the destructor.
@@ -55,11 +56,15 @@ public:
 
 private:
     void AddForm(QWidget* form);
+    // Makes DefaultFont() the application's font again, for every class of widget, when a
+    // theme or anyone else has changed it; `receiver` is the object told of the change.
+    void KeepDefaultFont(const QObject* receiver);
 
     QString title_;
     std::vector<QPointer<QWidget>> forms_;
     QPointer<QWidget> mainForm_;
     std::unique_ptr<THintManager> hints_; // made after the default font; outlives the forms
+    bool keepingFont_ = false;
 };
 
 extern TApplication* Application;

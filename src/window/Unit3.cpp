@@ -112,8 +112,8 @@ void TForm1::createControls() {
     ListView->setModel(files_);
     ListView->SetPopupMenu(PopupMenu1);
     busy_ = new TBusyIndicator(Panel2, ListView);
-    // Files and folders dropped on the list come to the window, which takes them even while
-    // the list is disabled by a running command.
+    // Files and folders dropped anywhere on the window are listed, even while the list is
+    // disabled by a running command.
     setAcceptDrops(true);
 }
 
@@ -175,8 +175,10 @@ void TForm1::connectHandlers() {
 void TForm1::SpeedButton1Click() {
     if (Working() || !OpenDialog1->Execute(this))
         return;
+    const int before = files_->rowCount();
     files_->AddFiles(EncodePaths(OpenDialog1->Files()), Engine,
                      Runner(QStringLiteral("Loading.......")));
+    ReportOutcome("added", static_cast<std::size_t>(files_->rowCount() - before));
     CloseIfAsked();
 }
 
@@ -198,6 +200,7 @@ void TForm1::SpeedButton2Click() {
     };
     files_->RetitleSelected(ListView->selectionModel(), encodeTitle, Engine,
                             Runner(QStringLiteral("Modifying......")));
+    ReportOutcome("written", busy_->LastOutcome().done, busy_->LastOutcome().total);
     CloseIfAsked();
 }
 
@@ -285,6 +288,24 @@ TWorkRunner TForm1::Runner(const QString& caption) {
     };
 }
 
+void TForm1::ReportOutcome(const char* verb, std::size_t count, std::size_t total) {
+    const TWorkOutcome& outcome = busy_->LastOutcome();
+    if (closeAfterWork_ || (!outcome.stopped && !outcome.showedProgress))
+        return;
+    // "469 of 20,000 files written", "1 file added".
+    QString text = GroupedCount(count);
+    if (total != 0)
+        text += QStringLiteral(" of ") + GroupedCount(total);
+    text +=
+        (total != 0 ? total : count) == 1 ? QStringLiteral(" file ") : QStringLiteral(" files ");
+    text += QLatin1String(verb);
+    if (outcome.stopped) {
+        ShowMessage(QStringLiteral("Stopped: %1.").arg(text));
+        return;
+    }
+    busy_->ShowOutcome(text);
+}
+
 void TForm1::CloseIfAsked() {
     if (!closeAfterWork_)
         return;
@@ -323,8 +344,10 @@ void TForm1::AddPending() {
         return;
     }
     const std::vector<std::string> paths = std::exchange(pendingPaths_, {});
+    const int before = files_->rowCount();
     const std::vector<std::string> skipped =
         files_->AddPages(paths, Engine, Runner(QStringLiteral("Loading.......")));
+    ReportOutcome("added", static_cast<std::size_t>(files_->rowCount() - before));
     if (closeAfterWork_) {
         CloseIfAsked();
         return;
@@ -335,21 +358,16 @@ void TForm1::AddPending() {
         pendingTimer_.start(0);
 }
 
-bool TForm1::OverList(QPoint point) const {
-    return QRect(ListView->mapTo(this, QPoint(0, 0)), ListView->size()).contains(point);
-}
-
-// Drops are taken over the list only, where the rows they add will show.
+// A drag is taken wherever it enters the window: over the buttons, the picture or the border
+// as well as over the list. Qt offers the window no second chance once it has refused the
+// entering drag, so a drag that crossed a button first would be refused all the way.
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {
-    if (OverList(event->position().toPoint()) && !LocalPaths(event->mimeData()).empty())
+    if (!LocalPaths(event->mimeData()).empty())
         event->acceptProposedAction();
 }
 
 void TForm1::dragMoveEvent(QDragMoveEvent* event) {
-    if (OverList(event->position().toPoint()))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    event->acceptProposedAction();
 }
 
 void TForm1::dropEvent(QDropEvent* event) {

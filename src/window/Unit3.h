@@ -108,10 +108,13 @@ private:
 
     // Whether a command is working through files; the window then takes no other command.
     bool Working() const;
-    // Whether `point`, in the window's coordinates, lies over the list.
-    bool OverList(QPoint point) const;
     // The runner that hands a command's file work to the busy indicator under `caption`.
     TWorkRunner Runner(const QString& caption);
+    // Tells how many files the command's work got through (`verb`: "written", "added"), of
+    // `total` where that is known: in a message box when the user stopped it, in the busy
+    // indicator's place when it ran long enough to show its progress. Nothing when the
+    // window is closing.
+    void ReportOutcome(const char* verb, std::size_t count, std::size_t total = 0);
     // Closes the window when it was asked to close while the work ran.
     void CloseIfAsked();
     // Lists what AddPaths queued, unless a command or a modal box is still up.

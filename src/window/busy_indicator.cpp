@@ -7,6 +7,7 @@
 #include <atomic>
 #include <exception>
 #include <memory>
+#include <QEvent>
 #include <QEventLoop>
 #include <QLabel>
 #include <QProgressBar>
@@ -67,6 +68,9 @@ TBusyIndicator::TBusyIndicator(TPanel* panel, QWidget* list)
     escape_->setEnabled(false);
     connect(escape_, &QShortcut::activated, this, &TBusyIndicator::Stop);
 
+    // A click on the outcome shown after the work puts it away.
+    panel_->installEventFilter(this);
+
     showTimer_.setSingleShot(true);
     showTimer_.setInterval(kShowProgressAfterMs);
     connect(&showTimer_, &QTimer::timeout, this, &TBusyIndicator::ShowProgress);
@@ -76,6 +80,7 @@ TBusyIndicator::TBusyIndicator(TPanel* panel, QWidget* list)
 
 void TBusyIndicator::Run(const QString& caption, const TWork& work) {
     Q_ASSERT(!Running());
+    outcome_ = TWorkOutcome();
     titora::Progress progress;
     const bool listHadFocus = list_->hasFocus();
     panel_->SetCaption(caption);
@@ -116,11 +121,31 @@ void TBusyIndicator::Run(const QString& caption, const TWork& work) {
     loop.exec();
     // The loop also ends when the application is told to quit; the work then stops after the
     // file in hand, since nothing may outlive this function.
+    const bool stoppedByUser = progress.StopRequested();
     if (!ended.load())
         progress.RequestStop();
     worker->wait();
+    // The line last showed the count of up to 50 ms ago; it ends with the count reached.
+    outcome_ = {progress.Done(), progress.Total(), stoppedByUser, !progressPart_->isHidden()};
+    if (outcome_.showedProgress)
+        UpdateProgress();
     if (failure)
         std::rethrow_exception(failure);
+}
+
+void TBusyIndicator::ShowOutcome(const QString& text) {
+    if (Running())
+        return;
+    panel_->SetCaption(text);
+    panel_->show();
+}
+
+bool TBusyIndicator::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == panel_ && event->type() == QEvent::MouseButtonPress && !Running()) {
+        panel_->hide();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void TBusyIndicator::Stop() {

@@ -8,8 +8,8 @@ namespace titora {
 
 namespace {
 
-const char kUsage[] =
-    "Usage: titora [FILE|FOLDER]...\n"
+const char kUsageLine[] = "Usage: titora [FILE|FOLDER]...\n";
+const char kHelpText[] =
     "Lists web pages with their titles, and writes a new title into the pages chosen.\n"
     "\n"
     "Each FILE is listed as it is. Each FOLDER is searched, sub-folders too, for pages\n"
@@ -44,7 +44,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
         const bool help = argument == "--help" || argument == "-h";
         const bool version = argument == "--version" || argument == "-v";
         if (!help && !version) {
-            result.ignored.push_back(argument);
+            result.unknown.push_back(argument);
             continue;
         }
         if (result.action == CommandLine::Action::Run)
@@ -53,20 +53,25 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
     return result;
 }
 
-bool AnswerCommandLine(const CommandLine& commandLine, std::ostream& out, std::ostream& err) {
+std::optional<int> AnswerCommandLine(const CommandLine& commandLine, std::ostream& out,
+                                     std::ostream& err) {
     switch (commandLine.action) {
     case CommandLine::Action::Help:
-        out << kUsage;
-        return true;
+        out << kUsageLine << kHelpText;
+        return 0;
     case CommandLine::Action::Version:
         out << "titora " << TITORA_VERSION << '\n';
-        return true;
+        return 0;
     case CommandLine::Action::Run:
         break;
     }
-    for (const std::string& option : commandLine.ignored)
-        err << "titora: ignoring unknown option " << option << '\n';
-    return false;
+    if (commandLine.unknown.empty())
+        return std::nullopt;
+    // Told before any window or display is needed: Qt takes no options from this program,
+    // and one it would have taken (-reverse, -style) is a mistake here like any other.
+    err << "titora: unknown option '" << commandLine.unknown.front() << "'\n"
+        << kUsageLine << "Try 'titora --help'.\n";
+    return kBadUsage;
 }
 
 std::string WorkingFolder() {

@@ -7,12 +7,14 @@
 #include "Unit3.h"
 
 #include <iostream>
+#include <optional>
 
 int main(int argc, char* argv[]) {
     const titora::CommandLine commandLine =
         titora::ParseCommandLine(argc, argv, titora::WorkingFolder());
-    if (titora::AnswerCommandLine(commandLine, std::cout, std::cerr))
-        return 0;
+    if (const std::optional<int> status =
+            titora::AnswerCommandLine(commandLine, std::cout, std::cerr))
+        return *status;
     titora::RecoverInterruptedSaves(); // saves a crash cut short are finished first
     // Qt would take options of its own from the command line (-style, -stylesheet, -reverse,
     // -platformpluginpath...); the program offers none of them, so Qt gets its name only.

@@ -20,7 +20,7 @@ printf '<title>top</title>' >site/index.html
 # Listing: escapes, the untitled and the unclosed, a failure in the middle.
 run list a.html b.txt missing.html c.html
 check "list" $'a.html\tTab\\there \\\\ two\\r\\nlines\nb.txt\tUnTitled\nc.html\tunclosed' "$out"
-check "list message" "Cannot open file missing.html" "$err"
+check "list message" "titora-cli: Cannot open file missing.html: No such file or directory" "$err"
 check "list status" 1 "$status"
 
 run list --json "$latin1" $'new\nline.htm'
@@ -44,7 +44,7 @@ check "json empty" "[]" "$out"
 run list -r site b.txt
 check "recursive" $'site/index.html\ttop\nsite/sub/d.ASP\tdeep\nb.txt\tUnTitled' "$out"
 run list site
-check "folder without -r" "Cannot open file site" "$err"
+check "folder without -r" "titora-cli: Cannot open file site" "$err"
 check "folder without -r status" 1 "$status"
 
 # Names beginning with "-" are paths after "--" only.
@@ -60,14 +60,14 @@ check "dash as option status" 2 "$status"
 before=$(cat a.html c.html | md5sum)
 run set --dry-run --title $'New\ttitle' a.html c.html
 check "dry run" $'a.html\tTab\\there \\\\ two\\r\\nlines\tNew\\ttitle' "$out"
-check "dry run message" "Cannot find the end of the title in c.html" "$err"
+check "dry run message" "titora-cli: Cannot find the end of the title in c.html" "$err"
 check "dry run status" 1 "$status"
 check "dry run wrote nothing" "$before" "$(cat a.html c.html | md5sum)"
 
 # set goes on past a read-only page and writes the others whole.
 chmod 444 b.txt
 run set -t "New" b.txt a.html "$latin1" -- -dash.html
-check "set message" "Cannot create file b.txt" "$err"
+check "set message" "titora-cli: Cannot create file b.txt" "$err"
 check "set status" 1 "$status"
 check "set output" "" "$out"
 check "set wrote" $'<html>\r\n<head><TITLE>New</TITLE></head></html>\r\n.' "$(cat a.html; printf .)"
@@ -84,11 +84,16 @@ for args in "" "frob x" "list" "set x" "list --title x x" "set -t" "set --json -
     check "usage: $args" "2 Try 'titora-cli --help'." "$status ${err##*$'\n'}"
 done
 run set --title --help x
-check "title --help is a title" "1 Cannot open file x" "$status $err"
+check "title --help is a title" "1 titora-cli: Cannot open file x: No such file or directory" "$status $err"
+# The system's reason follows the engine's words.
+run set -t new a.html/x
+check "reason" "1 titora-cli: Cannot open file a.html/x: Not a directory" "$status $err"
 run --help list
 check "help" "0 Usage: titora-cli list [-r] [--json] PATH..." "$status ${out%%$'\n'*}"
-run --version
-check "version" "0 titora-cli $version" "$status $out"
+for option in --version -v; do
+    run $option
+    check "version $option" "0 titora-cli $version" "$status $out"
+done
 "$cli" list a.html >/dev/full 2>"$root/.err"
 check "full output" "1 titora-cli: cannot write the output" "$? $(<"$root/.err")"
 

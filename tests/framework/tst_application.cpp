@@ -3,7 +3,11 @@
 
 #include <QFile>
 #include <QFontMetrics>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <stdexcept>
 #include <vector>
@@ -175,6 +179,53 @@ private Q_SLOTS:
         if (QFile::exists(QStringLiteral("/usr/share/wine/fonts/ms_sans_serif.ttf"))) {
             QCOMPARE(QFontInfo(font).family(), QStringLiteral("MS Sans Serif"));
         }
+    }
+
+    // The bitmap face holds ligatures that turn "TM" into a trade mark sign; every text is
+    // drawn letter for letter, as if each letter were drawn on its own.
+    void textIsDrawnWithoutLigatures() {
+        const QString text = QStringLiteral("HTML Tutorial for ATM users (TM)");
+        QLabel label(text);
+        label.setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label.setContentsMargins(0, 0, 0, 0);
+        label.adjustSize();
+        const QImage drawn = label.grab().toImage();
+
+        QImage letters(drawn.size(), drawn.format());
+        letters.setDevicePixelRatio(drawn.devicePixelRatio());
+        letters.fill(label.palette().color(QPalette::Window));
+        QPainter painter(&letters);
+        painter.setFont(label.font());
+        painter.setPen(label.palette().color(QPalette::WindowText));
+        const QFontMetrics metrics(label.font());
+        int x = 0;
+        for (const QChar letter : text) {
+            painter.drawText(x, metrics.ascent(), QString(letter));
+            x += metrics.horizontalAdvance(letter);
+        }
+        painter.end();
+        QCOMPARE(metrics.horizontalAdvance(text), x);
+        QVERIFY(drawn == letters);
+    }
+
+    // A theme sets its fonts after start-up, for the whole application and for classes of
+    // widgets; the menus and dialogs keep the program's font all the same.
+    void themeFontsGiveWayToTheProgramsFont() {
+        QFont themed(QStringLiteral("DejaVu Sans"));
+        themed.setPointSize(12);
+        QGuiApplication::setFont(themed);
+        QCOMPARE(QApplication::font(), DefaultFont());
+        QApplication::setFont(themed, "QMenu");
+        QApplication::setFont(themed, "QLabel");
+        QMenu menu;
+        QInputDialog box;
+        box.setLabelText(QStringLiteral("Please input a new title:"));
+        menu.ensurePolished();
+        box.ensurePolished();
+        QCOMPARE(menu.font(), DefaultFont());
+        const QLabel* label = box.findChild<QLabel*>();
+        QVERIFY(label);
+        QCOMPARE(label->font(), DefaultFont());
     }
 };
 

@@ -239,6 +239,10 @@ unsigned SystemCodePage();
 // such table (POSIX): the lead bytes then follow from SystemCodePage().
 bool SystemLeadBytes(std::bitset<256>* lead);
 
+// The system's words for why the last call of this thread failed (errno on POSIX,
+// GetLastError() on Windows), as "No such file or directory"; read before any other call.
+std::string LastErrorText();
+
 // ---- Test hooks ----
 
 // The n-th counted call from now on fails; 0 turns failing off.

@@ -11,6 +11,7 @@
 #include <pthread.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace titora::platform {
@@ -125,6 +126,11 @@ bool FindPage(const std::string& path, Folder* folder, std::string* name) {
     }
     errno = ELOOP;
     return false;
+}
+
+std::string LastErrorText() {
+    // The generic category's words are strerror's, taken without its shared buffer.
+    return std::generic_category().message(errno);
 }
 
 File OpenFile(const std::string& path, Access access) {

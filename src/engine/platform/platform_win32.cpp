@@ -2,6 +2,7 @@
 #include "platform/platform.h"
 #include "platform/win32.h"
 
+#include <string>
 #include <vector>
 
 namespace titora::platform {
@@ -224,6 +225,22 @@ DWORD AccessFor(Access access) {
 
 void detail::CloseHandleValue(std::intptr_t value) noexcept {
     ::CloseHandle(reinterpret_cast<HANDLE>(value));
+}
+
+std::string LastErrorText() {
+    const DWORD error = ::GetLastError();
+    char* text = nullptr;
+    const DWORD length = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string words = length == 0 ? "Error " + std::to_string(error) : std::string(text, length);
+    ::LocalFree(text);
+    // The system ends its words with a full stop and a line break; the caller puts them
+    // at the end of a line of its own.
+    while (!words.empty() && (words.back() == '\n' || words.back() == '\r' || words.back() == ' ' ||
+                              words.back() == '.'))
+        words.pop_back();
+    return words;
 }
 
 bool FindPage(const std::string& path, Folder* folder, std::string* name) {

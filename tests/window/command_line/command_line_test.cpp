@@ -1,5 +1,5 @@
 // The program's command line: paths made absolute, --help and --version, options of Qt's and
-// others ignored with a warning, "--" ending the options.
+// others refused as bad usage, "--" ending the options.
 #include "command_line.h"
 
 #include <gtest/gtest.h>
@@ -24,24 +24,29 @@ TEST(CommandLine, PathsAreListedInOrderAndMadeAbsolute) {
     EXPECT_EQ(line.action, CommandLine::Action::Run);
     EXPECT_EQ(line.paths, (std::vector<std::string>{"/home/u/index.html", "/srv/www/",
                                                     "/home/u/pages", "/home/u/-odd.html"}));
-    EXPECT_TRUE(line.ignored.empty());
+    EXPECT_TRUE(line.unknown.empty());
+    std::ostringstream out, err;
+    EXPECT_EQ(titora::AnswerCommandLine(line, out, err), std::nullopt);
 }
 
-TEST(CommandLine, QtOptionsAreIgnoredWithAWarning) {
-    const CommandLine line = Parse({"-reverse", "-stylesheet", "evil.qss", "-platform", "xcb"});
+TEST(CommandLine, UnknownOptionsQtsAmongThemAreBadUsage) {
+    const CommandLine line = Parse({"-reverse", "-stylesheet", "evil.qss", "--bogus"});
     EXPECT_EQ(line.action, CommandLine::Action::Run);
-    EXPECT_EQ(line.ignored, (std::vector<std::string>{"-reverse", "-stylesheet", "-platform"}));
+    EXPECT_EQ(line.unknown, (std::vector<std::string>{"-reverse", "-stylesheet", "--bogus"}));
     std::ostringstream out, err;
-    EXPECT_FALSE(titora::AnswerCommandLine(line, out, err));
+    EXPECT_EQ(titora::AnswerCommandLine(line, out, err), titora::kBadUsage);
     EXPECT_EQ(out.str(), "");
-    EXPECT_EQ(err.str().find("titora: ignoring unknown option -reverse\n"), 0u);
+    EXPECT_EQ(err.str(), "titora: unknown option '-reverse'\nUsage: titora [FILE|FOLDER]...\n"
+                         "Try 'titora --help'.\n");
+    // Help still wins over a mistake beside it.
+    EXPECT_EQ(titora::AnswerCommandLine(Parse({"--bogus", "-h"}), out, err), 0);
 }
 
 TEST(CommandLine, HelpAndVersionAnswerAndEnd) {
     for (const char* option : {"--help", "-h", "--version", "-v"}) {
         const CommandLine line = Parse({"page.html", option, "--version"});
         std::ostringstream out, err;
-        EXPECT_TRUE(titora::AnswerCommandLine(line, out, err)) << option;
+        EXPECT_EQ(titora::AnswerCommandLine(line, out, err), 0) << option;
         const bool help = option[1] == 'h' || option[2] == 'h';
         EXPECT_EQ(out.str().rfind(
                       help ? "Usage: titora [FILE|FOLDER]..." : "titora " TITORA_VERSION "\n", 0),
