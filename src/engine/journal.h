@@ -64,6 +64,7 @@ private:
     platform::File file_;
     std::uint64_t oldAt_ = 0;
     std::uint64_t oldSize_ = 0;
+    std::uint64_t tailSize_ = 0;
 };
 
 // Empties the slot `name` (open as `slot`) that held a journal of `length` bytes, and
@@ -73,6 +74,7 @@ bool EmptySlot(const platform::Folder& state, const std::string& name, const pla
 
 // What a journal records.
 struct JournalRecord {
+    std::uint64_t serial = 0; // at its head and in its tail, to tell it whole
     platform::FileId page;
     unsigned codePage = 0;
     std::string folder; // the path of the page's folder
@@ -84,7 +86,10 @@ struct JournalRecord {
 
 // The journal's bytes before and after the old bytes; `record.old` is not looked at.
 std::string JournalHead(const JournalRecord& record, std::uint64_t oldSize);
-std::string_view JournalTail();
+std::string JournalTail(std::uint64_t serial);
+
+// A serial number for a new journal, random, so that no two journals of a slot share one.
+std::uint64_t NewJournalSerial();
 
 // Reads the journal at the start of `bytes` (a slot's); false for anything else, a
 // journal cut short included.

@@ -20,11 +20,18 @@ constexpr std::size_t kEndProbe = 4096;
 } // namespace
 
 PageFile::PageFile(const std::string& path, Purpose purpose) : path_(path) {
+    open(purpose);
+}
+
+void PageFile::open(Purpose purpose) {
+    folder_ = platform::Folder();
+    file_ = platform::File();
+    openedForWriting_ = false;
     if (purpose == Purpose::kReading) {
         // Reading is the one thing done to most pages, so it opens the page by its path
         // alone; the folder is found only should a save of the page need finishing.
-        file_ = platform::OpenFile(path, platform::Access::kRead);
-    } else if (platform::FindPage(path, &folder_, &name_)) {
+        file_ = platform::OpenFile(path_, platform::Access::kRead);
+    } else if (platform::FindPage(path_, &folder_, &name_)) {
         file_ = platform::OpenInFolder(folder_, name_, platform::Access::kSave);
         openedForWriting_ = file_.isOpen();
         // A page the user may read but not write is still read: WriteTitle refuses it
@@ -34,7 +41,7 @@ PageFile::PageFile(const std::string& path, Purpose purpose) : path_(path) {
         }
     }
     if (!file_.isOpen() || !platform::GetInfo(file_, &info_) || !info_.regular) {
-        FailOpen(path);
+        FailOpen(path_);
     }
 }
 
@@ -47,6 +54,14 @@ bool PageFile::locate() {
     }
     folder_ = platform::Folder();
     return false;
+}
+
+void PageFile::reopen() {
+    open(Purpose::kWriting);
+}
+
+bool PageFile::refreshInfo() {
+    return platform::GetInfo(file_, &info_);
 }
 
 bool PageFile::atItsName() const {

@@ -40,24 +40,35 @@ bool StillNamed(int folder, const std::string& name, int fd) {
            ::fstat(fd, &held) == 0 && SameFile(named, held);
 }
 
+enum class Clearing {
+    kFree,   // the name is free
+    kHeld,   // a living save holds it, or it is not a temporary file of ours
+    kFailed, // abandoned, but it could not be removed
+};
+
 // Removes the temporary file at `name` in `folder` if its writer is gone: a regular
-// file with one name on which no one holds a lock. True when the name is free after.
-bool ClearAbandoned(int folder, const std::string& name) {
+// file with one name on which no one holds a lock.
+Clearing ClearAbandoned(int folder, const std::string& name) {
     const File file(
         ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!file.isOpen()) {
-        return errno == ENOENT;
+        return errno == ENOENT ? Clearing::kFree : Clearing::kHeld;
     }
     struct stat st;
     if (::fstat(Fd(file), &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1 ||
         ::flock(Fd(file), LOCK_EX | LOCK_NB) != 0) {
-        return false;
+        return Clearing::kHeld;
     }
     // The lock is on the file that was opened: the name must still lead to it.
     if (!StillNamed(folder, name, Fd(file))) {
-        return false;
+        return Clearing::kHeld;
     }
-    return ::unlinkat(folder, name.c_str(), 0) == 0;
+    if (::unlinkat(folder, name.c_str(), 0) == 0) {
+        return Clearing::kFree;
+    }
+    // One the user may not remove is someone else's to remove; a failing disk is not.
+    return errno == EACCES || errno == EPERM || errno == EROFS ? Clearing::kHeld
+                                                               : Clearing::kFailed;
 }
 
 // Gives the unnamed file `fd` the name `name` in `folder`.
@@ -86,7 +97,7 @@ template <typename Attempt> std::string TakeSlot(int folder, Attempt attempt) {
             if (errno != EEXIST) {
                 return std::string(); // no name can be made here at all
             }
-            if (!ClearAbandoned(folder, name)) {
+            if (ClearAbandoned(folder, name) != Clearing::kFree) {
                 break; // in use: the next one
             }
         }
@@ -278,7 +289,11 @@ Replacement Replace(Temporary& temporary, const std::string& name, File& page) {
         return Replacement::kDone;
     }
     if (isPage(slot)) {
-        ::unlinkat(dir, slot, 0);
+        // The old text stays behind under the temporary name should this fail; the
+        // caller says so, and the next save in the folder tries again.
+        if (::unlinkat(dir, slot, 0) != 0) {
+            return Replacement::kOldLeft;
+        }
         temporary.name_.clear();
         return Replacement::kDone;
     }
@@ -290,10 +305,15 @@ Replacement Replace(Temporary& temporary, const std::string& name, File& page) {
     return Replacement::kNameMoved;
 }
 
-void RemoveAbandonedTemporaries(const Folder& folder) {
+bool RemoveAbandonedTemporaries(const Folder& folder, std::string* left) {
+    bool removed = true;
     for (int slot = 0; slot < kSlots; ++slot) {
-        ClearAbandoned(Fd(folder), SlotName(slot));
+        if (ClearAbandoned(Fd(folder), SlotName(slot)) == Clearing::kFailed) {
+            removed = false;
+            *left = SlotName(slot);
+        }
     }
+    return removed;
 }
 
 } // namespace titora::platform
