@@ -238,7 +238,7 @@ void RecoverInterruptedSave(PageFile& page) {
 
 RecoveryReport RecoverAllJournals() {
     RecoveryReport report;
-    const platform::Folder state = platform::OpenStateFolder(false);
+    const platform::Folder state = platform::OpenStateFolder(false, &report.stateFolderTrouble);
     std::vector<std::string> names;
     if (!state.isOpen() || !platform::ListFolder(state, &names)) {
         return report;

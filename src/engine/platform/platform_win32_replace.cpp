@@ -190,7 +190,8 @@ Temporary CreateTemporary(const Folder& folder) {
 }
 
 bool CopyMetadata(const File& from, const File& to) {
-    // Before the new text is written: nobody whom the page shuts out may read it.
+    // The new file is readable by its owner alone until then: nobody whom the page shuts
+    // out may read its text.
     return !Injected("CopyMetadata") && CopySecurity(Native(from), Native(to)) &&
            CopyAttributes(Native(from), Native(to)) && CopyStreams(Native(from), Native(to));
 }
@@ -223,10 +224,13 @@ Replacement Replace(Temporary& temporary, const std::string& name, File& page) {
     return isPage(page) ? Replacement::kRefused : Replacement::kNameMoved;
 }
 
-void RemoveAbandonedTemporaries(const Folder& folder) {
+bool RemoveAbandonedTemporaries(const Folder& folder, std::string*) {
+    // A file that can be opened for deletion with no sharing is removed once it closes;
+    // one that cannot is held by its writer, or is not the user's to remove.
     for (int slot = 0; slot < kSlots; ++slot) {
         ClearAbandoned(Native(folder), SlotName(slot));
     }
+    return true;
 }
 
 } // namespace titora::platform
