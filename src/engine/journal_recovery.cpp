@@ -239,6 +239,11 @@ void RecoverInterruptedSave(PageFile& page) {
 RecoveryReport RecoverAllJournals() {
     RecoveryReport report;
     const platform::Folder state = platform::OpenStateFolder(false, &report.stateFolderTrouble);
+    if (!report.stateFolderTrouble.empty()) {
+        report.stateFolderTrouble +=
+            "; saves cut short are not finished, and pages that must be rewritten in place "
+            "are not saved";
+    }
     std::vector<std::string> names;
     if (!state.isOpen() || !platform::ListFolder(state, &names)) {
         return report;
