@@ -71,9 +71,11 @@ Replaced ReplaceThroughTemporary(PageFile& page, std::string_view text) {
     if (!UnchangedSinceRead(page)) {
         return Replaced::kPageChanged;
     }
-    switch (platform::Replace(temporary, page.name(), page.file())) {
+    switch (platform::Replace(temporary, page.name(), page.file(), page.info())) {
     case platform::Replacement::kDone:
         return Replaced::kYes;
+    case platform::Replacement::kChanged:
+        return Replaced::kPageChanged;
     case platform::Replacement::kOldLeft:
         FailDelete(page, temporary.name());
     case platform::Replacement::kNameMoved:

@@ -165,6 +165,7 @@ enum class Replacement {
     kOldLeft,   // the same, but the old file could not be removed from its temporary name
     kNameMoved, // the name no longer led to the file `page`: both are left as they were
     kRefused,   // the system refused; nothing changed
+    kChanged,   // the page's size or time of change is no longer that of `read`: untouched
 };
 
 // A new file in a page's folder that is to replace the page. Where the system allows it
@@ -186,7 +187,8 @@ public:
 
 private:
     friend Temporary CreateTemporary(const Folder& folder);
-    friend Replacement Replace(Temporary& temporary, const std::string& name, File& page);
+    friend Replacement Replace(Temporary& temporary, const std::string& name, File& page,
+                               const FileInfo& read);
     void discard() noexcept;
 
     const Folder* folder_ = nullptr;
@@ -210,8 +212,11 @@ bool CopyMetadata(const File& from, const File& to);
 // still leads to the file `page` (open) at that moment; a file swapped in at the name (a
 // link, a FIFO, another file) is left there, untouched. Where the system cannot replace
 // a file that is open (Windows), `page` is closed for the swap; after kRefused it is open
-// again, as before.
-Replacement Replace(Temporary& temporary, const std::string& name, File& page);
+// again, as before. `read` is the page as it was when its text was read: a page written
+// by someone else since (another size or time of change, looked at just before the swap)
+// is not replaced.
+Replacement Replace(Temporary& temporary, const std::string& name, File& page,
+                    const FileInfo& read);
 
 // Removes the temporary files that saves in `folder` have left behind when they were
 // killed, leaving those whose writer still lives. False when one that no one holds could

@@ -246,7 +246,8 @@ bool CopyMetadata(const File& from, const File& to) {
     return ::fchmod(Fd(to), st.st_mode & 07777) == 0;
 }
 
-Replacement Replace(Temporary& temporary, const std::string& name, File& page) {
+Replacement Replace(Temporary& temporary, const std::string& name, File& page,
+                    const FileInfo& read) {
     struct stat pageInfo;
     if (Injected("Replace") || temporary.folder_ == nullptr || ::fstat(Fd(page), &pageInfo) != 0) {
         return Replacement::kRefused;
@@ -269,6 +270,15 @@ Replacement Replace(Temporary& temporary, const std::string& name, File& page) {
         return ::fstatat(dir, at, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
                SameFile(st, pageInfo);
     };
+    // The last look at the page before the swap, as late as can be. What another writer
+    // puts into it between this look and the swap is lost with the old file: only a
+    // writer that takes the page's lock too can be kept out of that moment.
+    struct stat now;
+    if (::fstat(Fd(page), &now) != 0 || static_cast<std::uint64_t>(now.st_size) != read.size ||
+        static_cast<std::int64_t>(now.st_mtim.tv_sec) * 1000000000 + now.st_mtim.tv_nsec !=
+            read.modified) {
+        return Replacement::kChanged;
+    }
     // The swap and the look at what it took away are two steps, but whatever it took
     // away is still there, at the temporary name, and goes back if it is not the page.
     if (::renameat2(dir, slot, dir, name.c_str(), RENAME_EXCHANGE) != 0) {
