@@ -26,20 +26,23 @@ enum class Recovery {
 constexpr int kKeptPerPage = 10;
 
 // The numbers of the journals of `page` kept aside in `state`, lowest first.
-std::vector<long> KeptNumbers(const platform::Folder& state, const platform::FileId& page) {
+std::vector<int> KeptNumbers(const platform::Folder& state, const platform::FileId& page) {
+    constexpr std::string_view kEnding = ".kept";
+    std::string prefix = KeptJournalName(page, 0); // "<volume>-<index>.0.kept"
+    prefix.resize(prefix.size() - 1 - kEnding.size());
     std::vector<std::string> names;
-    std::vector<long> numbers;
+    std::vector<int> numbers;
     platform::ListFolder(state, &names);
-    const std::string prefix = KeptJournalName(page, 0).substr(0, KeptJournalName(page, 0).size() -
-                                                                      std::string("0.kept").size());
     for (const std::string& name : names) {
-        if (name.size() <= prefix.size() + 5 || name.compare(0, prefix.size(), prefix) != 0 ||
-            name.compare(name.size() - 5, 5, ".kept") != 0) {
+        if (name.size() <= prefix.size() + kEnding.size() ||
+            name.compare(0, prefix.size(), prefix) != 0 ||
+            name.compare(name.size() - kEnding.size(), kEnding.size(), kEnding) != 0) {
             continue;
         }
-        const std::string digits = name.substr(prefix.size(), name.size() - prefix.size() - 5);
-        if (digits.find_first_not_of("0123456789") == std::string::npos && digits.size() < 10) {
-            numbers.push_back(std::stol(digits));
+        const std::string digits =
+            name.substr(prefix.size(), name.size() - prefix.size() - kEnding.size());
+        if (digits.size() < 9 && digits.find_first_not_of("0123456789") == std::string::npos) {
+            numbers.push_back(std::stoi(digits));
         }
     }
     std::sort(numbers.begin(), numbers.end());
@@ -49,18 +52,17 @@ std::vector<long> KeptNumbers(const platform::Folder& state, const platform::Fil
 // Copies the journal `bytes` of `page` aside into a file of its own, out of the way of
 // later saves, where a person can still find it. Only the latest few of a page are
 // kept, so that a page changed by others again and again fills neither the disk nor the
-// names.
+// names, and never stops its saves.
 bool KeepAside(const platform::Folder& state, const platform::FileId& page,
                std::string_view bytes) {
-    std::vector<long> numbers = KeptNumbers(state, page);
-    while (numbers.size() >= static_cast<std::size_t>(kKeptPerPage)) {
-        platform::RemoveInFolder(state, KeptJournalName(page, static_cast<int>(numbers.front())));
-        numbers.erase(numbers.begin());
+    std::vector<int> numbers = KeptNumbers(state, page);
+    for (; numbers.size() >= static_cast<std::size_t>(kKeptPerPage);
+         numbers.erase(numbers.begin())) {
+        platform::RemoveInFolder(state, KeptJournalName(page, numbers.front()));
     }
-    const long next = numbers.empty() ? 1 : numbers.back() + 1;
-    for (long n = next; n < next + kKeptPerPage; ++n) {
-        const platform::File kept =
-            platform::CreateInFolder(state, KeptJournalName(page, static_cast<int>(n)));
+    const int next = numbers.empty() ? 1 : numbers.back() + 1;
+    for (int n = next; n < next + kKeptPerPage; ++n) {
+        const platform::File kept = platform::CreateInFolder(state, KeptJournalName(page, n));
         if (kept.isOpen()) {
             return platform::WriteAt(kept, 0, bytes.data(), bytes.size()) && platform::Flush(kept);
         }

@@ -14,12 +14,10 @@ namespace titora::platform {
 
 using posix::Fd;
 using posix::Injected;
+using posix::PushPathParts;
 using posix::Retrying;
 
 namespace {
-
-// A chain of links longer than this is a loop, as the system counts.
-constexpr int kMaxLinks = 40;
 
 // Whether the link `name` in `folder` (described by `link`) may be followed: its owner
 // could have written what it leads to. A link of the user's own, or of root, who may
@@ -40,19 +38,6 @@ bool MayFollow(int folder, const std::string& name, const struct stat& link) {
     return false;
 }
 
-// Splits `path` at its slashes onto the front of `parts`, in order.
-void PushParts(const std::string& path, std::vector<std::string>* parts) {
-    std::vector<std::string> split;
-    for (std::size_t from = 0; from <= path.size();) {
-        const std::size_t slash = std::min(path.find('/', from), path.size());
-        if (slash > from && path.compare(from, slash - from, ".") != 0) {
-            split.push_back(path.substr(from, slash - from));
-        }
-        from = slash + 1;
-    }
-    parts->insert(parts->end(), split.rbegin(), split.rend());
-}
-
 // Opens the folder `path`, relative to `at` (AT_FDCWD: the working folder), one part at
 // a time, following a link on the way only where MayFollow allows it. `*hops` counts the
 // links followed, towards the system's limit.
@@ -65,7 +50,7 @@ Folder OpenFolderOnPath(int at, const std::string& path, int* hops) {
     Folder current = absolute ? open(AT_FDCWD, "/") : open(at, ".");
     // The parts still to walk, the next one last.
     std::vector<std::string> parts;
-    PushParts(path, &parts);
+    PushPathParts(path, &parts);
     char target[PATH_MAX];
     while (current.isOpen() && !parts.empty()) {
         const std::string part = std::move(parts.back());
@@ -78,8 +63,8 @@ Folder OpenFolderOnPath(int at, const std::string& path, int* hops) {
             current = open(Fd(current), part.c_str());
             continue;
         }
-        if (++*hops > kMaxLinks || !MayFollow(Fd(current), part, st)) {
-            errno = *hops > kMaxLinks ? ELOOP : errno;
+        if (++*hops > posix::kMaxLinks || !MayFollow(Fd(current), part, st)) {
+            errno = *hops > posix::kMaxLinks ? ELOOP : errno;
             return Folder();
         }
         const ssize_t length = ::readlinkat(Fd(current), part.c_str(), target, sizeof target);
@@ -87,7 +72,7 @@ Folder OpenFolderOnPath(int at, const std::string& path, int* hops) {
             return Folder();
         }
         const std::string link(target, static_cast<std::size_t>(length));
-        PushParts(link, &parts);
+        PushPathParts(link, &parts);
         if (link[0] == '/') {
             current = open(AT_FDCWD, "/");
         }
@@ -96,6 +81,18 @@ Folder OpenFolderOnPath(int at, const std::string& path, int* hops) {
 }
 
 } // namespace
+
+void posix::PushPathParts(const std::string& path, std::vector<std::string>* parts) {
+    std::vector<std::string> split;
+    for (std::size_t from = 0; from <= path.size();) {
+        const std::size_t slash = std::min(path.find('/', from), path.size());
+        if (slash > from && path.compare(from, slash - from, ".") != 0) {
+            split.push_back(path.substr(from, slash - from));
+        }
+        from = slash + 1;
+    }
+    parts->insert(parts->end(), split.rbegin(), split.rend());
+}
 
 bool FindPage(const std::string& path, Folder* folder, std::string* name) {
     if (Injected("FindPage")) {
@@ -107,7 +104,7 @@ bool FindPage(const std::string& path, Folder* folder, std::string* name) {
     Folder base;
     std::string rest = path;
     char target[PATH_MAX];
-    for (int hop = 0; hop <= kMaxLinks; ++hop) {
+    for (int hop = 0; hop <= posix::kMaxLinks; ++hop) {
         const std::size_t slash = rest.rfind('/');
         std::string last = slash == std::string::npos ? rest : rest.substr(slash + 1);
         if (last.empty()) {

@@ -74,24 +74,12 @@ Folder OpenTrusted(const std::string& path, bool create, std::string* trouble) {
     };
     Folder current = open(AT_FDCWD, "/");
     std::string reached = "/";
-    // The parts still to walk, the next one last.
+    // The parts still to walk, the next one last; the state folder's own is the first.
     std::vector<std::string> parts;
-    const auto push = [&](const std::string& more) {
-        std::vector<std::string> split;
-        for (std::size_t from = 0; from <= more.size();) {
-            const std::size_t slash = std::min(more.find('/', from), more.size());
-            if (slash > from && more.compare(from, slash - from, ".") != 0) {
-                split.push_back(more.substr(from, slash - from));
-            }
-            from = slash + 1;
-        }
-        parts.insert(parts.end(), split.rbegin(), split.rend());
-    };
-    push(path);
-    const std::size_t own = 1; // the last part is the state folder itself
+    posix::PushPathParts(path, &parts);
     char target[PATH_MAX];
     for (int hops = 0; current.isOpen() && !parts.empty();) {
-        const bool last = parts.size() <= own;
+        const bool last = parts.size() == 1;
         const std::string part = std::move(parts.back());
         parts.pop_back();
         const std::string at = reached + (reached.back() == '/' ? "" : "/") + part;
@@ -112,11 +100,12 @@ Folder OpenTrusted(const std::string& path, bool create, std::string* trouble) {
                 return refuse(at, " is a link of another user");
             }
             const ssize_t length = ::readlinkat(Fd(current), part.c_str(), target, sizeof target);
-            if (++hops > 40 || length <= 0 || static_cast<std::size_t>(length) == sizeof target) {
+            if (++hops > posix::kMaxLinks || length <= 0 ||
+                static_cast<std::size_t>(length) == sizeof target) {
                 return refuse(at, " leads nowhere");
             }
             const std::string link(target, static_cast<std::size_t>(length));
-            push(link);
+            posix::PushPathParts(link, &parts);
             if (link[0] == '/') {
                 current = open(AT_FDCWD, "/");
                 reached = "/";
