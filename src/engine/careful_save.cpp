@@ -100,7 +100,10 @@ Saved RewriteInPlace(const PageFile& page, const SaveRequest& request) {
         journal.remove();
         return Saved::kPageChanged;
     }
+    // Writing takes the page's setuid and setgid bits and its capabilities away.
+    const platform::Privileges privileges = platform::GetPrivileges(page.file());
     if (WriteWhole(page.file(), request.text)) {
+        platform::RestorePrivileges(page.file(), privileges);
         journal.remove();
         return Saved::kYes;
     }

@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <fstream>
 #include <mutex>
+#include <sys/xattr.h>
 #include <thread>
 
 namespace titora {
@@ -165,6 +166,30 @@ TEST_F(Neighbours, UsersSaveKeepsTheSetgidBit) {
     ASSERT_EQ(::chmod(page.c_str(), 02775), 0);
     EXPECT_EQ(test::RunInChild([&] { return Write("A").text; }, true), Result("written"));
     EXPECT_EQ(test::StatOf(page).st_mode & 07777, 02775u);
+}
+
+// Root's save keeps the setuid bit and the file capabilities on both roads.
+TEST_F(Neighbours, RootsSaveKeepsSetuidAndCapabilities) {
+    if (!test::IsRoot()) {
+        GTEST_SKIP() << "needs root to set file capabilities";
+    }
+    // Revision 2, effective, CAP_NET_BIND_SERVICE (10) permitted.
+    const std::uint32_t capability[5] = {0x02000001, 1u << 10, 0, 0, 0};
+    for (const Road& road : kRoads) {
+        Prepare(road);
+        ASSERT_EQ(::chmod(page.c_str(), 04755), 0);
+        if (::setxattr(page.c_str(), "security.capability", capability, sizeof capability, 0) !=
+            0) {
+            GTEST_SKIP() << "the file system keeps no file capabilities";
+        }
+        EXPECT_EQ(Write("A"), Result("written")) << road.name;
+        EXPECT_EQ(test::StatOf(page).st_mode & 07777, 04755u) << road.name;
+        std::uint32_t kept[5] = {};
+        EXPECT_EQ(::getxattr(page.c_str(), "security.capability", kept, sizeof kept),
+                  static_cast<ssize_t>(sizeof kept))
+            << road.name;
+        EXPECT_EQ(kept[1], capability[1]) << road.name;
+    }
 }
 
 } // namespace

@@ -208,6 +208,16 @@ Temporary CreateTemporary(const Folder& folder);
 // kept.
 bool CopyMetadata(const File& from, const File& to);
 
+// What writing into a file takes away from it: its setuid and setgid bits, and its file
+// capabilities. Taken before a page is rewritten in place and given back after it, as
+// far as the user may set them; nothing on Windows, where writing takes nothing away.
+struct Privileges {
+    unsigned mode = 0;      // the setuid and setgid bits
+    std::string capability; // the security.capability attribute's value, "" without one
+};
+Privileges GetPrivileges(const File& file);
+void RestorePrivileges(const File& file, const Privileges& privileges);
+
 // Puts the temporary file at `name` in its folder in one step, provided that the name
 // still leads to the file `page` (open) at that moment; a file swapped in at the name (a
 // link, a FIFO, another file) is left there, untouched. Where the system cannot replace

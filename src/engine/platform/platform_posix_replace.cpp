@@ -28,6 +28,9 @@ namespace {
 using detail::kSlots;
 using detail::SlotName;
 
+// The extended attribute that holds a file's capabilities, which writing removes.
+constexpr const char* kCapability = "security.capability";
+
 bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
@@ -244,6 +247,35 @@ bool CopyMetadata(const File& from, const File& to) {
         return false;
     }
     return ::fchmod(Fd(to), st.st_mode & 07777) == 0;
+}
+
+Privileges GetPrivileges(const File& file) {
+    Privileges privileges;
+    struct stat st;
+    if (::fstat(Fd(file), &st) == 0) {
+        privileges.mode = st.st_mode & (S_ISUID | S_ISGID);
+    }
+    char value[256];
+    const ssize_t size = ::fgetxattr(Fd(file), kCapability, value, sizeof value);
+    if (size > 0) {
+        privileges.capability.assign(value, static_cast<std::size_t>(size));
+    }
+    return privileges;
+}
+
+void RestorePrivileges(const File& file, const Privileges& privileges) {
+    struct stat st;
+    if (::fstat(Fd(file), &st) != 0) {
+        return;
+    }
+    // Refused where the user may not set them: nothing more can be done then.
+    if ((st.st_mode & (S_ISUID | S_ISGID)) != privileges.mode) {
+        ::fchmod(Fd(file), (st.st_mode & 07777 & ~(S_ISUID | S_ISGID)) | privileges.mode);
+    }
+    if (!privileges.capability.empty() && ::fgetxattr(Fd(file), kCapability, nullptr, 0) < 0) {
+        ::fsetxattr(Fd(file), kCapability, privileges.capability.data(),
+                    privileges.capability.size(), 0);
+    }
 }
 
 Replacement Replace(Temporary& temporary, const std::string& name, File& page,

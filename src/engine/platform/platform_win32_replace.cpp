@@ -196,6 +196,12 @@ bool CopyMetadata(const File& from, const File& to) {
            CopyAttributes(Native(from), Native(to)) && CopyStreams(Native(from), Native(to));
 }
 
+Privileges GetPrivileges(const File&) {
+    return Privileges();
+}
+
+void RestorePrivileges(const File&, const Privileges&) {}
+
 Replacement Replace(Temporary& temporary, const std::string& name, File& page, const FileInfo&) {
     // No one else may write a page held for a save (Access::kSave): it cannot have
     // changed since it was read.
