@@ -126,10 +126,10 @@ void CheckSavable(const PageFile& page) {
 void LockForSave(PageFile& page) {
     const auto until = std::chrono::steady_clock::now() + kLockWait;
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            until - std::chrono::steady_clock::now());
-        if (!platform::Lock(page.file(), static_cast<unsigned>(std::max<long long>(
-                                             0, static_cast<long long>(left.count()))))) {
+        const auto left = std::max(std::chrono::milliseconds(0),
+                                   std::chrono::duration_cast<std::chrono::milliseconds>(
+                                       until - std::chrono::steady_clock::now()));
+        if (!platform::Lock(page.file(), static_cast<unsigned>(left.count()))) {
             FailCreate(page);
         }
         // The save that held the lock may have replaced the page: its name then leads
