@@ -4,7 +4,9 @@
 // A journal is written and flushed into the user's state folder before the page is
 // touched, and removed once the page is flushed. It names the page (its identity, its
 // folder's path and its name there) and holds its old bytes, with the title and the code
-// page the save put the title in with: from those the new bytes are rebuilt. That is all
+// page the save put the title in with: from those the new bytes are rebuilt. A serial
+// number of its own at its head and in its tail tells it whole. Only the page's identity
+// (device and number) decides which file it may rewrite; the path only helps find it. That is all
 // it takes to tell the old bytes, the new ones and a save cut short apart, and to put
 // the old bytes back.
 //
