@@ -150,7 +150,8 @@ bool TryLock(const File& file);
 
 // Takes an exclusive lock on the file, waiting up to `milliseconds` for another holder
 // to let go; held until the file is closed. Only those who lock the file too wait for
-// it: the lock binds programs that ask for it, not others.
+// it: the lock binds programs that ask for it, not others. True without a lock where
+// the file system keeps none.
 bool Lock(const File& file, unsigned milliseconds);
 
 // ---- Replacing a page by a new file beside it ----

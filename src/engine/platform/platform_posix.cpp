@@ -282,6 +282,11 @@ bool Lock(const File& file, unsigned milliseconds) {
         if (Retrying([&] { return ::flock(Fd(file), LOCK_EX | LOCK_NB); }) == 0) {
             return true;
         }
+        // A file system that keeps no locks cannot keep saves apart: they go on as
+        // before there were locks.
+        if (errno == ENOLCK || errno == EOPNOTSUPP || errno == EINVAL) {
+            return true;
+        }
         if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= until) {
             return false;
         }
