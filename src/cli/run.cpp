@@ -143,6 +143,15 @@ void Set(const CommandLine& line, std::FILE* out, Messages& messages) {
     });
 }
 
+// Finishes saves a crash cut short; a state folder that cannot be trusted is told, as
+// a warning: the command goes on without it.
+void Recover(Messages& messages) {
+    const RecoveryReport report = RecoverInterruptedSaves();
+    if (!report.stateFolderTrouble.empty()) {
+        messages.say("titora-cli: " + report.stateFolderTrouble);
+    }
+}
+
 } // namespace
 
 int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
@@ -169,11 +178,11 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
             break;
         case Command::kList:
             // Saves a crash cut short are finished or undone before any page is looked at.
-            RecoverInterruptedSaves();
+            Recover(messages);
             List(line, out, messages);
             break;
         case Command::kSet:
-            RecoverInterruptedSaves();
+            Recover(messages);
             Set(line, out, messages);
             break;
         case Command::kCheck:

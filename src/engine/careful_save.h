@@ -24,14 +24,31 @@ struct SaveRequest {
     unsigned codePage = 0;
 };
 
-// Saves `request.text` as `page`, which the caller has loaded through the same handle.
-// Also removes the temporary files that killed saves left in the page's folder.
+enum class Saved {
+    kYes,
+    // The page changed since page.info() was taken, before its text was read: someone
+    // else wrote it meanwhile. Nothing is written; the caller reads it again.
+    kPageChanged,
+};
+
+// Takes the lock that makes the saves of one page run one after the other, waiting up
+// to 10 s for another save of it to end, and makes sure the page's name still leads to
+// the file locked, opening the page anew where a save replaced it meanwhile. Held until
+// the page is closed. Throws TitleEngineError "Cannot create file %s" when the lock
+// cannot be had, or "Cannot open file %s" as PageFile does.
+void LockForSave(PageFile& page);
+
+// Saves `request.text` as `page`, which the caller has loaded through the same handle
+// after taking page.info(), provided the page has not changed since. Also removes the
+// temporary files that killed saves left in the page's folder, a save that changes
+// nothing included.
 //
 // Throws TitleEngineError: "Cannot create file %s" (the page may not be written, no
 // temporary file and no journal can be made, or the page's name no longer leads to the
-// page; nothing is written) or "Stream write error" (disk full, file size limit; the
-// page keeps its old bytes).
-void SavePage(PageFile& page, const SaveRequest& request);
+// page; nothing is written), "Stream write error" (disk full, file size limit; the
+// page keeps its old bytes) or "Cannot delete file %s" (the page is saved, but a
+// temporary file that may hold a page's old text could not be removed; %s names it).
+Saved SavePage(PageFile& page, const SaveRequest& request);
 
 // Throws what SavePage throws before it writes anything about the page itself: "Cannot
 // create file %s" for a page that may not be written (read-only, or not open for writing).

@@ -4,6 +4,8 @@
 
 #include <charconv>
 #include <cstdint>
+#include <mutex>
+#include <random>
 
 namespace titora {
 namespace {
@@ -11,8 +13,15 @@ namespace {
 // A journal is text up to its old bytes, so that one kept aside can be read by a
 // person: a first line naming the format, then one line per field, each string as
 // "key length:bytes".
-constexpr std::string_view kFirstLine = "Titora journal 1\n";
-constexpr std::string_view kTail = "\nend\n";
+//
+// Its serial number, a random one for every journal, stands at its head and once more
+// in its tail. A slot is used again and again, and a journal written over another one
+// and cut short could otherwise end in the tail of the earlier one, at the same place
+// when the page had the same length: it would pass for whole, with old bytes mixed from
+// both (and zeros where an emptying of the slot was cut short too), and the page would
+// be judged changed by someone else.
+constexpr std::string_view kFirstLine = "Titora journal 2\n";
+constexpr std::string_view kEnd = "\nend ";
 // A slot that held a journal up to this size keeps its blocks for the next one; a larger
 // one gives them back rather than hold a large file in the user's state folder.
 constexpr std::uint64_t kSlotKeptSize = 4 << 20;
@@ -76,6 +85,7 @@ private:
 
 std::string JournalHead(const JournalRecord& record, std::uint64_t oldSize) {
     std::string head(kFirstLine);
+    head.append("serial ").append(Hex(record.serial)).append("\n");
     head.append("page ").append(Hex(record.page.volume)).append(" ");
     head.append(Hex(record.page.index)).append("\n");
     head.append("code-page ").append(std::to_string(record.codePage)).append("\n");
@@ -87,8 +97,18 @@ std::string JournalHead(const JournalRecord& record, std::uint64_t oldSize) {
     return head;
 }
 
-std::string_view JournalTail() {
-    return kTail;
+std::string JournalTail(std::uint64_t serial) {
+    return std::string(kEnd) + Hex(serial) + "\n";
+}
+
+std::uint64_t NewJournalSerial() {
+    static std::mt19937_64 random = [] {
+        std::random_device device;
+        return std::mt19937_64((std::uint64_t{device()} << 32) ^ device());
+    }();
+    static std::mutex lock;
+    const std::lock_guard<std::mutex> held(lock);
+    return random();
 }
 
 bool ParseJournal(std::string_view bytes, JournalRecord* record) {
@@ -98,12 +118,14 @@ bool ParseJournal(std::string_view bytes, JournalRecord* record) {
     std::string_view name;
     std::string_view title;
     // What follows the tail is what the slot held before.
-    if (!reader.literal(kFirstLine) || !reader.literal("page ") ||
+    if (!reader.literal(kFirstLine) || !reader.literal("serial ") ||
+        !reader.number(&record->serial, 16) || !reader.literal("\npage ") ||
         !reader.number(&record->page.volume, 16) || !reader.literal(" ") ||
         !reader.number(&record->page.index, 16) || !reader.literal("\ncode-page ") ||
         !reader.number(&codePage, 10) || !reader.literal("\n") ||
         !reader.field("folder", &folder, "\n") || !reader.field("name", &name, "\n") ||
-        !reader.field("title", &title, "\n") || !reader.field("old", &record->old, kTail)) {
+        !reader.field("title", &title, "\n") ||
+        !reader.field("old", &record->old, JournalTail(record->serial))) {
         return false;
     }
     record->codePage = static_cast<unsigned>(codePage);
@@ -170,6 +192,7 @@ SaveJournal::SaveJournal(const PageFile& page, std::string_view title, unsigned 
     : state_(platform::OpenStateFolder(true)) {
     const auto failCreate = [&] { throw TitleEngineError("Cannot create file " + page.path()); };
     JournalRecord record;
+    record.serial = NewJournalSerial();
     record.page = page.info().id;
     record.codePage = codePage;
     record.name = page.name();
@@ -181,9 +204,10 @@ SaveJournal::SaveJournal(const PageFile& page, std::string_view title, unsigned 
         failCreate();
     }
     const std::string head = JournalHead(record, now.size);
-    const std::string_view tail = JournalTail();
+    const std::string tail = JournalTail(record.serial);
     oldAt_ = head.size();
     oldSize_ = now.size;
+    tailSize_ = tail.size();
     // The page's bytes go in as the system copies them, without passing through memory
     // of ours; a page that shrinks meanwhile is being written by someone else. A new
     // slot's name is made to last as well.
@@ -204,11 +228,13 @@ bool SaveJournal::takeSlot(const platform::FileId& page, bool* created) {
         if (*created) {
             file = platform::CreateInFolder(state_, name);
         }
-        // Held by a living save; or renamed since it was opened.
+        // Held by a living save; or renamed since it was opened; or not made by the user
+        // for this, which is left alone.
         platform::FileInfo held;
         platform::FileInfo named;
-        if (!file.isOpen() || !platform::TryLock(file) || !platform::GetInfo(file, &held) ||
-            !platform::GetInfoAt(state_, name, &named) || held.id != named.id) {
+        if (!file.isOpen() || !platform::IsPrivateFile(file) || !platform::TryLock(file) ||
+            !platform::GetInfo(file, &held) || !platform::GetInfoAt(state_, name, &named) ||
+            held.id != named.id) {
             continue;
         }
         // A journal whose name a crash of the machine lost waits for the next start.
@@ -236,7 +262,7 @@ bool SaveJournal::restore(const platform::File& page) const {
 
 void SaveJournal::remove() {
     if (file_.isOpen()) {
-        EmptySlot(state_, name_, file_, oldAt_ + oldSize_ + JournalTail().size());
+        EmptySlot(state_, name_, file_, oldAt_ + oldSize_ + tailSize_);
         file_ = platform::File();
     }
 }

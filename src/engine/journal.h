@@ -4,7 +4,9 @@
 // A journal is written and flushed into the user's state folder before the page is
 // touched, and removed once the page is flushed. It names the page (its identity, its
 // folder's path and its name there) and holds its old bytes, with the title and the code
-// page the save put the title in with: from those the new bytes are rebuilt. That is all
+// page the save put the title in with: from those the new bytes are rebuilt. A serial
+// number of its own at its head and in its tail tells it whole. Only the page's identity
+// (device and number) decides which file it may rewrite; the path only helps find it. That is all
 // it takes to tell the old bytes, the new ones and a save cut short apart, and to put
 // the old bytes back.
 //
@@ -64,6 +66,7 @@ private:
     platform::File file_;
     std::uint64_t oldAt_ = 0;
     std::uint64_t oldSize_ = 0;
+    std::uint64_t tailSize_ = 0;
 };
 
 // Empties the slot `name` (open as `slot`) that held a journal of `length` bytes, and
@@ -73,6 +76,7 @@ bool EmptySlot(const platform::Folder& state, const std::string& name, const pla
 
 // What a journal records.
 struct JournalRecord {
+    std::uint64_t serial = 0; // at its head and in its tail, to tell it whole
     platform::FileId page;
     unsigned codePage = 0;
     std::string folder; // the path of the page's folder
@@ -84,7 +88,10 @@ struct JournalRecord {
 
 // The journal's bytes before and after the old bytes; `record.old` is not looked at.
 std::string JournalHead(const JournalRecord& record, std::uint64_t oldSize);
-std::string_view JournalTail();
+std::string JournalTail(std::uint64_t serial);
+
+// A serial number for a new journal, random, so that no two journals of a slot share one.
+std::uint64_t NewJournalSerial();
 
 // Reads the journal at the start of `bytes` (a slot's); false for anything else, a
 // journal cut short included.

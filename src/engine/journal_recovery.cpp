@@ -6,8 +6,10 @@
 #include "title_engine.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace titora {
@@ -20,11 +22,46 @@ enum class Recovery {
     kKept,     // the page was changed by someone else; the journal is kept aside
 };
 
+// How many journals of one page are kept aside at most: the oldest goes for a new one.
+constexpr int kKeptPerPage = 10;
+
+// The numbers of the journals of `page` kept aside in `state`, lowest first.
+std::vector<int> KeptNumbers(const platform::Folder& state, const platform::FileId& page) {
+    constexpr std::string_view kEnding = ".kept";
+    std::string prefix = KeptJournalName(page, 0); // "<volume>-<index>.0.kept"
+    prefix.resize(prefix.size() - 1 - kEnding.size());
+    std::vector<std::string> names;
+    std::vector<int> numbers;
+    platform::ListFolder(state, &names);
+    for (const std::string& name : names) {
+        if (name.size() <= prefix.size() + kEnding.size() ||
+            name.compare(0, prefix.size(), prefix) != 0 ||
+            name.compare(name.size() - kEnding.size(), kEnding.size(), kEnding) != 0) {
+            continue;
+        }
+        const std::string digits =
+            name.substr(prefix.size(), name.size() - prefix.size() - kEnding.size());
+        if (digits.size() < 9 && digits.find_first_not_of("0123456789") == std::string::npos) {
+            numbers.push_back(std::stoi(digits));
+        }
+    }
+    std::sort(numbers.begin(), numbers.end());
+    return numbers;
+}
+
 // Copies the journal `bytes` of `page` aside into a file of its own, out of the way of
-// later saves, where a person can still find it.
+// later saves, where a person can still find it. Only the latest few of a page are
+// kept, so that a page changed by others again and again fills neither the disk nor the
+// names, and never stops its saves.
 bool KeepAside(const platform::Folder& state, const platform::FileId& page,
                std::string_view bytes) {
-    for (int n = 1; n < 100; ++n) {
+    std::vector<int> numbers = KeptNumbers(state, page);
+    for (; numbers.size() >= static_cast<std::size_t>(kKeptPerPage);
+         numbers.erase(numbers.begin())) {
+        platform::RemoveInFolder(state, KeptJournalName(page, numbers.front()));
+    }
+    const int next = numbers.empty() ? 1 : numbers.back() + 1;
+    for (int n = next; n < next + kKeptPerPage; ++n) {
         const platform::File kept = platform::CreateInFolder(state, KeptJournalName(page, n));
         if (kept.isOpen()) {
             return platform::WriteAt(kept, 0, bytes.data(), bytes.size()) && platform::Flush(kept);
@@ -43,7 +80,8 @@ bool Restore(const platform::File& page, std::string_view old) {
 std::optional<Recovery> TakeJournal(const platform::Folder& state, const std::string& name,
                                     platform::File* journal, PageBytes* bytes) {
     *journal = platform::OpenInFolder(state, name, platform::Access::kReadWrite);
-    if (!journal->isOpen()) {
+    // Only what the user made for this is trusted: anything else is left alone.
+    if (!journal->isOpen() || !platform::IsPrivateFile(*journal)) {
         return Recovery::kGone;
     }
     if (!platform::TryLock(*journal)) {
@@ -62,8 +100,9 @@ std::optional<Recovery> TakeJournal(const platform::Folder& state, const std::st
     if (!platform::Read(*journal, 0, start, sizeof start, &got)) {
         return Recovery::kWaiting;
     }
+    // Cut to nothing: bytes of an earlier journal may follow the emptied start.
     if (!HoldsJournal(std::string_view(start, got))) {
-        EmptySlot(state, name, *journal, 0);
+        EmptySlot(state, name, *journal, UINT64_MAX);
         return Recovery::kGone;
     }
     return ReadToEnd(*journal, held.size, 0, false, bytes) ? std::nullopt
@@ -100,12 +139,18 @@ Reached ReachPage(const JournalRecord& record, const PageFile* known, platform::
     if (!opened->isOpen() || !platform::GetInfo(*opened, info)) {
         return Reached::kOutOfReach;
     }
-    // A volume may be numbered anew after a restart; the file's number stays.
-    return info->regular && info->id.index == record.page.index ? Reached::kPage
-                                                                : Reached::kAnotherFile;
+    // The path is a hint only: the page is the file with the journal's device and
+    // number, and no other file is ever written from a journal.
+    return info->regular && info->id == record.page ? Reached::kPage : Reached::kAnotherFile;
 }
 
 // Applies the journal `name` in `state`. `known` is the page when the caller holds it.
+//
+// A journal cannot be forged: the state folder is taken only where no one but its user
+// can put or change anything in it (OpenStateFolder), and a journal only where it is a
+// file of the user's own with one name that no one else may write (IsPrivateFile). So
+// every journal applied here was written by a save of this user's, and it rewrites only
+// the file it names by device and number, reached without following a link at its name.
 Recovery Recover(const platform::Folder& state, const std::string& name, const PageFile* known) {
     platform::File journal;
     PageBytes bytes(0, 0, 0);
@@ -195,7 +240,12 @@ void RecoverInterruptedSave(PageFile& page) {
 
 RecoveryReport RecoverAllJournals() {
     RecoveryReport report;
-    const platform::Folder state = platform::OpenStateFolder(false);
+    const platform::Folder state = platform::OpenStateFolder(false, &report.stateFolderTrouble);
+    if (!report.stateFolderTrouble.empty()) {
+        report.stateFolderTrouble +=
+            "; saves cut short are not finished, and pages that must be rewritten in place "
+            "are not saved";
+    }
     std::vector<std::string> names;
     if (!state.isOpen() || !platform::ListFolder(state, &names)) {
         return report;

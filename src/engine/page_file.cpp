@@ -21,11 +21,18 @@ constexpr std::size_t kEndProbe = 4096;
 } // namespace
 
 PageFile::PageFile(const std::string& path, Purpose purpose) : path_(path) {
+    open(purpose);
+}
+
+void PageFile::open(Purpose purpose) {
+    folder_ = platform::Folder();
+    file_ = platform::File();
+    openedForWriting_ = false;
     if (purpose == Purpose::kReading) {
         // Reading is the one thing done to most pages, so it opens the page by its path
         // alone; the folder is found only should a save of the page need finishing.
-        file_ = platform::OpenFile(path, platform::Access::kRead);
-    } else if (platform::FindPage(path, &folder_, &name_)) {
+        file_ = platform::OpenFile(path_, platform::Access::kRead);
+    } else if (platform::FindPage(path_, &folder_, &name_)) {
         file_ = platform::OpenInFolder(folder_, name_, platform::Access::kSave);
         openedForWriting_ = file_.isOpen();
         // A page the user may read but not write is still read: WriteTitle refuses it
@@ -36,11 +43,11 @@ PageFile::PageFile(const std::string& path, Purpose purpose) : path_(path) {
         }
     }
     if (!file_.isOpen() || !platform::GetInfo(file_, &info_)) {
-        FailOpen(path, platform::LastErrorText());
+        FailOpen(path_, platform::LastErrorText());
     }
     // Folders, devices and pipes have no title to read; the system saw nothing wrong.
     if (!info_.regular) {
-        FailOpen(path, std::string());
+        FailOpen(path_, std::string());
     }
 }
 
@@ -53,6 +60,14 @@ bool PageFile::locate() {
     }
     folder_ = platform::Folder();
     return false;
+}
+
+void PageFile::reopen() {
+    open(Purpose::kWriting);
+}
+
+bool PageFile::refreshInfo() {
+    return platform::GetInfo(file_, &info_);
 }
 
 bool PageFile::atItsName() const {

@@ -49,7 +49,15 @@ public:
     // Whether the page's name in its folder still leads to this file.
     bool atItsName() const;
 
+    // Finds and opens the page anew for writing, as the constructor does: the name now
+    // leads to another file. Throws as the constructor does.
+    void reopen();
+    // Takes info() afresh from the open file. False when the system cannot tell.
+    bool refreshInfo();
+
 private:
+    void open(Purpose purpose);
+
     std::string path_;
     platform::Folder folder_;
     std::string name_;

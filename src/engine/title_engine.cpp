@@ -68,20 +68,39 @@ std::string RetitleLoaded(const PageFile& page, const TitleEncoder& encodeTitle,
     throw TitleEngineError("Cannot find the end of the title in " + page.path());
 }
 
+// How many times a save starts again from the read when someone else changed the page
+// meanwhile, before it gives up.
+constexpr int kRestarts = 3;
+
 void SaveTitle(const std::string& path, const TitleEncoder& encodeTitle, std::size_t front) {
     WithinCapacity([&] {
         PageFile page(path, PageFile::Purpose::kWriting);
+        if (page.writable()) {
+            LockForSave(page);
+        }
         RecoverInterruptedSave(page);
         const unsigned codePage = platform::SystemCodePage();
-        PageBuffer buffer;
-        const std::string title =
-            RetitleLoaded(page, encodeTitle, front, LeadBytes::ForCodePage(codePage), &buffer);
-        SaveRequest request;
-        request.text = buffer.text();
-        request.unchanged = !buffer.modified();
-        request.title = title;
-        request.codePage = codePage;
-        SavePage(page, request);
+        for (int attempt = 0;; ++attempt) {
+            // What the page is like before its text is read, to tell afterwards whether
+            // someone else wrote it meanwhile.
+            if (!page.refreshInfo()) {
+                throw TitleEngineError("Cannot open file " + path);
+            }
+            PageBuffer buffer;
+            const std::string title =
+                RetitleLoaded(page, encodeTitle, front, LeadBytes::ForCodePage(codePage), &buffer);
+            SaveRequest request;
+            request.text = buffer.text();
+            request.unchanged = !buffer.modified();
+            request.title = title;
+            request.codePage = codePage;
+            if (SavePage(page, request) == Saved::kYes) {
+                return;
+            }
+            if (attempt == kRestarts) {
+                throw TitleEngineError("Cannot create file " + path);
+            }
+        }
     });
 }
 

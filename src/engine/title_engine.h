@@ -141,6 +141,10 @@ struct RecoveryReport {
     int restored = 0; // saves cut short whose pages hold their old or new bytes again
     int waiting = 0;  // journals left for later: a save still runs, or the page is out of reach
     int kept = 0;     // journals of pages changed by someone else since, kept aside
+    // Why the state folder cannot be used, naming it, or "" (also when it does not exist
+    // yet): then no journal can be made, in-place saves are refused and nothing is
+    // finished. For the user to read once, at start-up.
+    std::string stateFolderTrouble;
 };
 
 // Finishes every in-place save that a crash cut short, from the journals in the user's

@@ -24,6 +24,10 @@ using FolderId = std::pair<std::uint64_t, std::uint64_t>;
 // The kind of what `path` finally names, links followed; kUnknown when it is missing.
 Kind KindOfPath(const std::string& path);
 
+// Whether `path` is itself a symbolic link (on Windows: any reparse point that links,
+// a junction too), not followed.
+bool IsLink(const std::string& path);
+
 // The entries of the folder `folder`, without "." and "..", in the order the system
 // lists them, and the folder's identity. False when it cannot be opened or told apart.
 bool ListFolder(const std::string& folder, std::vector<Entry>* entries, FolderId* id);

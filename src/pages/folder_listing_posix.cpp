@@ -33,6 +33,11 @@ Kind KindOfPath(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 ? KindOfMode(st.st_mode) : Kind::kUnknown;
 }
 
+bool IsLink(const std::string& path) {
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 bool ListFolder(const std::string& folder, std::vector<Entry>* entries, FolderId* id) {
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr)

@@ -53,6 +53,12 @@ Kind KindOfPath(const std::string& path) {
     return Describe(path, &kind, &id) ? kind : Kind::kUnknown;
 }
 
+bool IsLink(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 bool ListFolder(const std::string& folder, std::vector<Entry>* entries, FolderId* id) {
     Kind kind = Kind::kUnknown;
     if (!Describe(folder, &kind, id) || kind != Kind::kFolder)

@@ -27,6 +27,10 @@ public:
             // Links and file systems that do not tell the type in the listing need a look
             // at the file itself.
             const Kind kind = entry.kind == Kind::kUnknown ? KindOfPath(path) : entry.kind;
+            // A linked folder is not walked: whoever may change the link could lead a
+            // walk of root's into files only root may write.
+            if (kind == Kind::kFolder && entry.kind == Kind::kUnknown && walker::IsLink(path))
+                continue;
             if (kind == Kind::kFolder) {
                 if (!walkFolder(path))
                     return false;

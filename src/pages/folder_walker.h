@@ -24,7 +24,8 @@ using PageSkipped = std::function<void(const std::string& path)>;
 // whatever its name (a missing or unreadable one too: reading it is what fails). A
 // folder is walked recursively in name order (bytes compared), each sub-folder at its
 // place among the names, handing on the regular files whose names are pages. Symbolic
-// links to folders are followed, but no folder is walked twice, so a link loop ends.
+// links to folders met in the walk are not followed (one named in `paths` is), and no
+// folder is walked twice.
 // A folder that cannot be opened, and an entry named as a page that is neither a
 // folder nor a regular file or whose type cannot be told, goes to `skipped`.
 // Returns false when `found` stopped the walk.

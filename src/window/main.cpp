@@ -2,6 +2,7 @@
 // message loop.
 #include "command_line.h"
 #include "framework/application.h"
+#include "framework/dialogs.h"
 #include "title_engine.h"
 #include "Unit2.h"
 #include "Unit3.h"
@@ -15,7 +16,8 @@ int main(int argc, char* argv[]) {
     if (const std::optional<int> status =
             titora::AnswerCommandLine(commandLine, std::cout, std::cerr))
         return *status;
-    titora::RecoverInterruptedSaves(); // saves a crash cut short are finished first
+    // Saves a crash cut short are finished first.
+    const titora::RecoveryReport recovery = titora::RecoverInterruptedSaves();
     // Qt would take options of its own from the command line (-style, -stylesheet, -reverse,
     // -platformpluginpath...); the program offers none of them, so Qt gets its name only.
     int qtArgc = 1;
@@ -25,6 +27,12 @@ int main(int argc, char* argv[]) {
     Application->SetTitle(QStringLiteral("Titora"));
     Application->CreateForm(Form1);
     Application->CreateForm(AboutBox);
+    // Once, before any page is touched: why saves cut short cannot be finished.
+    if (!recovery.stateFolderTrouble.empty()) {
+        QString text = QString::fromLocal8Bit(recovery.stateFolderTrouble) + QLatin1Char('.');
+        text[0] = text[0].toUpper();
+        ShowMessage(text);
+    }
     Form1->AddPaths(commandLine.paths);
     return Application->Run();
 }

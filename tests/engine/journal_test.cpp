@@ -122,6 +122,39 @@ TEST_F(SaveCutShort, JournalOfASaveStillRunningIsLeftAlone) {
     EXPECT_EQ(test::ReadBytes(page), kOld);
 }
 
+// A slot whose emptying was cut short keeps the end of its journal; a journal written
+// over it and cut short in turn must not pass for whole by ending in that old tail,
+// which would make the page look changed by someone else and keep the journal aside.
+TEST_F(SaveCutShort, JournalCutShortOverAnEarlierOneIsNotTakenForWhole) {
+    const auto titled = [](const std::string& title) {
+        std::string bytes = kNew;
+        return bytes.replace(bytes.find("New"), 3, title);
+    };
+    test::WriteBytes(page, titled("Aaa"));
+    const auto saveKilledAt = [&](const std::string& title, const char* call, int nth) {
+        int seen = 0;
+        platform::SetCallHook([&](const char* name) {
+            if (std::string(name) == call && ++seen == nth) {
+                throw Killed();
+            }
+        });
+        EXPECT_THROW(WriteTitle(page, title), Killed);
+        platform::SetCallHook({});
+    };
+    // Killed as the zeros over its journal begin: only the journal's start is emptied.
+    saveKilledAt("Bbb", "WriteAt", 4);
+    ASSERT_EQ(Journals().size(), 1u);
+    const std::string slot = test::stateHomes.journals() + "/" + *Journals().begin();
+    std::string bytes = test::ReadBytes(slot);
+    test::WriteBytes(slot, std::string(20, '\0') + bytes.substr(20), 0600);
+    EXPECT_EQ(test::Run([&] { return ReadTitle(page); }).text, "Bbb");
+    // The next journal has its head written, not yet the page's bytes.
+    saveKilledAt("Ccc", "Copy", 1);
+    EXPECT_EQ(test::Run([&] { return ReadTitle(page); }).text, "Bbb");
+    EXPECT_EQ(test::ReadBytes(page), titled("Bbb"));
+    EXPECT_EQ(Journals(), std::set<std::string>{});
+}
+
 // Fails each counted call of the recovery in turn: whatever fails, a later one ends
 // with the old bytes and no journal.
 TEST_F(SaveCutShort, FailureAtAnyStepOfTheRecovery) {

@@ -71,6 +71,8 @@ struct FileInfo {
     bool readOnly = false; // the read-only attribute; on POSIX: no write bit for the owner
     std::uint64_t linkCount = 1;
     FileId id;
+    // When its bytes last changed, in the system's own units: compared, never shown.
+    std::int64_t modified = 0;
 };
 
 enum class Access {
@@ -88,6 +90,12 @@ enum class Access {
 // the file they finally name, opens that file's folder and gives the file's name in it.
 // A link is the page's road, not the page: the file it leads to is what is read and
 // replaced. False when a folder on the way or the last part does not exist.
+//
+// A link met on the way (at the last part or at a folder of the path) is followed only
+// where its owner could have written what it leads to: the link is the user's or
+// root's, or what it leads to belongs to the link's owner. Another user's link to a
+// file only root may write is refused (false), so that no one can make a privileged save
+// write a file they could not.
 //
 //   FindPage("site/index.html", &folder, &name)  // folder "site", name "index.html"
 bool FindPage(const std::string& path, Folder* folder, std::string* name);
@@ -140,6 +148,12 @@ bool Close(File& file);
 // False when another holds one.
 bool TryLock(const File& file);
 
+// Takes an exclusive lock on the file, waiting up to `milliseconds` for another holder
+// to let go; held until the file is closed. Only those who lock the file too wait for
+// it: the lock binds programs that ask for it, not others. True without a lock where
+// the file system keeps none.
+bool Lock(const File& file, unsigned milliseconds);
+
 // ---- Replacing a page by a new file beside it ----
 
 // Whether a new file in `folder` can take the place of `page` with the page's owner and
@@ -149,8 +163,10 @@ bool CanReplace(const Folder& folder, const File& page);
 
 enum class Replacement {
     kDone,      // the temporary file now stands at the name; the old file is gone
+    kOldLeft,   // the same, but the old file could not be removed from its temporary name
     kNameMoved, // the name no longer led to the file `page`: both are left as they were
     kRefused,   // the system refused; nothing changed
+    kChanged,   // the page's size or time of change is no longer that of `read`: untouched
 };
 
 // A new file in a page's folder that is to replace the page. Where the system allows it
@@ -167,10 +183,13 @@ public:
 
     bool isOpen() const { return file_.isOpen(); }
     const File& file() const { return file_; }
+    // Its name in the folder; after Replacement::kOldLeft the name the old file holds.
+    const std::string& name() const { return name_; }
 
 private:
     friend Temporary CreateTemporary(const Folder& folder);
-    friend Replacement Replace(Temporary& temporary, const std::string& name, File& page);
+    friend Replacement Replace(Temporary& temporary, const std::string& name, File& page,
+                               const FileInfo& read);
     void discard() noexcept;
 
     const Folder* folder_ = nullptr;
@@ -184,28 +203,58 @@ Temporary CreateTemporary(const Folder& folder);
 
 // Gives `to` the permission bits, owner, group and extended attributes of `from`. False
 // when the owner or group cannot be kept; an extended attribute that cannot be copied is
-// left out. On Windows: the owner, group and access list, the attributes, the creation
-// time and the alternate data streams; false when any of them cannot be kept.
+// left out. Called once `to` holds its bytes: writing a file takes its setuid and
+// setgid bits and its file capabilities away. On Windows: the owner, group and access list, the
+// attributes, the creation time and the alternate data streams; false when any of them cannot be
+// kept.
 bool CopyMetadata(const File& from, const File& to);
+
+// What writing into a file takes away from it: its setuid and setgid bits, and its file
+// capabilities. Taken before a page is rewritten in place and given back after it, as
+// far as the user may set them; nothing on Windows, where writing takes nothing away.
+struct Privileges {
+    unsigned mode = 0;      // the setuid and setgid bits
+    std::string capability; // the security.capability attribute's value, "" without one
+};
+Privileges GetPrivileges(const File& file);
+void RestorePrivileges(const File& file, const Privileges& privileges);
 
 // Puts the temporary file at `name` in its folder in one step, provided that the name
 // still leads to the file `page` (open) at that moment; a file swapped in at the name (a
 // link, a FIFO, another file) is left there, untouched. Where the system cannot replace
 // a file that is open (Windows), `page` is closed for the swap; after kRefused it is open
-// again, as before.
-Replacement Replace(Temporary& temporary, const std::string& name, File& page);
+// again, as before. `read` is the page as it was when its text was read: a page written
+// by someone else since (another size or time of change, looked at just before the swap)
+// is not replaced.
+Replacement Replace(Temporary& temporary, const std::string& name, File& page,
+                    const FileInfo& read);
 
 // Removes the temporary files that saves in `folder` have left behind when they were
-// killed, leaving those whose writer still lives. Not counted: a clean-up.
-void RemoveAbandonedTemporaries(const Folder& folder);
+// killed, leaving those whose writer still lives. False when one that no one holds could
+// not be removed: it may hold a page's old text; `*left` then names it. Not counted: a
+// clean-up.
+bool RemoveAbandonedTemporaries(const Folder& folder, std::string* left);
 
 // ---- The state folder, where journals live ----
 
 // The folder where Titora keeps what must outlive a crash: $XDG_STATE_HOME/titora, by
 // default ~/.local/state/titora (%LOCALAPPDATA%\Titora on Windows). With `create` it
 // is made, readable by its user alone, where it is missing. Closed when it is missing,
-// is not the user's own, or cannot be made.
-Folder OpenStateFolder(bool create);
+// cannot be made, or is not under its user's control alone; then `*trouble`, where
+// given, tells why in a sentence naming the folder ("" when it is only missing).
+//
+// Its user's control alone: the folder is reached from the file system's root without
+// following a link at its own name; it belongs to the user and no one else may write
+// it; every folder above it belongs to the user or to root and may be written by no
+// one else unless it is sticky (as /tmp is); and every link on the way belongs to the
+// user or to root. Everything that keeps state for a crash (journals, undo copies) opens
+// its folder here, so that no other user can plant or change what a later call trusts.
+Folder OpenStateFolder(bool create, std::string* trouble = nullptr);
+
+// Whether the open `file` is one the user alone has made and may change: a regular file
+// of the user's with one name, readable and writable by the user only. What the state
+// folder holds is trusted only when it is such a file.
+bool IsPrivateFile(const File& file);
 
 // Whether the state folder holds something named `name`: one look that opens nothing,
 // for a question asked on every call.

@@ -3,6 +3,7 @@
 #include "platform/posix.h"
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <csignal>
 #include <fcntl.h>
@@ -12,7 +13,9 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <system_error>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace titora::platform {
 
@@ -21,9 +24,6 @@ using posix::Injected;
 using posix::Retrying;
 
 namespace {
-
-// A chain of links longer than this is a loop, as the system counts.
-constexpr int kMaxLinks = 40;
 
 // Writing past a file size limit raises SIGXFSZ, which ends the process unless caught
 // or ignored. The signal is held back on this thread while it writes, so that the write
@@ -74,58 +74,13 @@ void Describe(const struct stat& st, FileInfo* info) {
     info->linkCount = static_cast<std::uint64_t>(st.st_nlink);
     info->id.volume = static_cast<std::uint64_t>(st.st_dev);
     info->id.index = static_cast<std::uint64_t>(st.st_ino);
+    info->modified = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
 }
 
 } // namespace
 
 void detail::CloseHandleValue(std::intptr_t value) noexcept {
     ::close(static_cast<int>(value));
-}
-
-bool FindPage(const std::string& path, Folder* folder, std::string* name) {
-    if (Injected("FindPage")) {
-        return false;
-    }
-    // Each step opens the folder of the part that is left and looks at its last part
-    // there: a link is followed from the folder that holds it, never from a path looked
-    // up again, so the folder found holds the file the last link named.
-    Folder base;
-    std::string rest = path;
-    char target[PATH_MAX];
-    for (int hop = 0; hop <= kMaxLinks; ++hop) {
-        const std::size_t slash = rest.rfind('/');
-        std::string last = slash == std::string::npos ? rest : rest.substr(slash + 1);
-        if (last.empty()) {
-            errno = EISDIR;
-            return false;
-        }
-        const std::string folderPath = slash == std::string::npos ? "."
-                                       : slash == 0               ? "/"
-                                                                  : rest.substr(0, slash);
-        const int at = base.isOpen() ? Fd(base) : AT_FDCWD;
-        Folder next(Retrying(
-            [&] { return ::openat(at, folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC); }));
-        if (!next.isOpen()) {
-            return false;
-        }
-        const ssize_t length = ::readlinkat(Fd(next), last.c_str(), target, sizeof target);
-        if (length < 0) {
-            if (errno != EINVAL) {
-                return false; // missing, or no search permission
-            }
-            *folder = std::move(next); // not a link: this is the page
-            *name = std::move(last);
-            return true;
-        }
-        if (static_cast<std::size_t>(length) == sizeof target) {
-            errno = ENAMETOOLONG;
-            return false;
-        }
-        rest.assign(target, static_cast<std::size_t>(length));
-        base = std::move(next);
-    }
-    errno = ELOOP;
-    return false;
 }
 
 std::string LastErrorText() {
@@ -319,6 +274,30 @@ bool Close(File& file) {
 bool TryLock(const File& file) {
     return !Injected("TryLock") &&
            Retrying([&] { return ::flock(Fd(file), LOCK_EX | LOCK_NB); }) == 0;
+}
+
+bool Lock(const File& file, unsigned milliseconds) {
+    if (Injected("Lock")) {
+        return false;
+    }
+    // Asked for again and again rather than waited for: a wait of the kernel's cannot
+    // be bounded without a signal, which would reach the whole process. Short at first,
+    // as most saves are over in a few milliseconds.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    for (unsigned pause = 1;; pause = std::min(pause * 2, 50u)) {
+        if (Retrying([&] { return ::flock(Fd(file), LOCK_EX | LOCK_NB); }) == 0) {
+            return true;
+        }
+        // A file system that keeps no locks cannot keep saves apart: they go on as
+        // before there were locks.
+        if (errno == ENOLCK || errno == EOPNOTSUPP || errno == EINVAL) {
+            return true;
+        }
+        if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= until) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(pause));
+    }
 }
 
 } // namespace titora::platform

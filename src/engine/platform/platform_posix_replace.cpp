@@ -28,6 +28,9 @@ namespace {
 using detail::kSlots;
 using detail::SlotName;
 
+// The extended attribute that holds a file's capabilities, which writing removes.
+constexpr const char* kCapability = "security.capability";
+
 bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
@@ -40,24 +43,35 @@ bool StillNamed(int folder, const std::string& name, int fd) {
            ::fstat(fd, &held) == 0 && SameFile(named, held);
 }
 
+enum class Clearing {
+    kFree,   // the name is free
+    kHeld,   // a living save holds it, or it is not a temporary file of ours
+    kFailed, // abandoned, but it could not be removed
+};
+
 // Removes the temporary file at `name` in `folder` if its writer is gone: a regular
-// file with one name on which no one holds a lock. True when the name is free after.
-bool ClearAbandoned(int folder, const std::string& name) {
+// file with one name on which no one holds a lock.
+Clearing ClearAbandoned(int folder, const std::string& name) {
     const File file(
         ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!file.isOpen()) {
-        return errno == ENOENT;
+        return errno == ENOENT ? Clearing::kFree : Clearing::kHeld;
     }
     struct stat st;
     if (::fstat(Fd(file), &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1 ||
         ::flock(Fd(file), LOCK_EX | LOCK_NB) != 0) {
-        return false;
+        return Clearing::kHeld;
     }
     // The lock is on the file that was opened: the name must still lead to it.
     if (!StillNamed(folder, name, Fd(file))) {
-        return false;
+        return Clearing::kHeld;
     }
-    return ::unlinkat(folder, name.c_str(), 0) == 0;
+    if (::unlinkat(folder, name.c_str(), 0) == 0) {
+        return Clearing::kFree;
+    }
+    // One the user may not remove is someone else's to remove; a failing disk is not.
+    return errno == EACCES || errno == EPERM || errno == EROFS ? Clearing::kHeld
+                                                               : Clearing::kFailed;
 }
 
 // Gives the unnamed file `fd` the name `name` in `folder`.
@@ -86,7 +100,7 @@ template <typename Attempt> std::string TakeSlot(int folder, Attempt attempt) {
             if (errno != EEXIST) {
                 return std::string(); // no name can be made here at all
             }
-            if (!ClearAbandoned(folder, name)) {
+            if (ClearAbandoned(folder, name) != Clearing::kFree) {
                 break; // in use: the next one
             }
         }
@@ -235,7 +249,37 @@ bool CopyMetadata(const File& from, const File& to) {
     return ::fchmod(Fd(to), st.st_mode & 07777) == 0;
 }
 
-Replacement Replace(Temporary& temporary, const std::string& name, File& page) {
+Privileges GetPrivileges(const File& file) {
+    Privileges privileges;
+    struct stat st;
+    if (::fstat(Fd(file), &st) == 0) {
+        privileges.mode = st.st_mode & (S_ISUID | S_ISGID);
+    }
+    char value[256];
+    const ssize_t size = ::fgetxattr(Fd(file), kCapability, value, sizeof value);
+    if (size > 0) {
+        privileges.capability.assign(value, static_cast<std::size_t>(size));
+    }
+    return privileges;
+}
+
+void RestorePrivileges(const File& file, const Privileges& privileges) {
+    struct stat st;
+    if (::fstat(Fd(file), &st) != 0) {
+        return;
+    }
+    // Refused where the user may not set them: nothing more can be done then.
+    if ((st.st_mode & (S_ISUID | S_ISGID)) != privileges.mode) {
+        ::fchmod(Fd(file), (st.st_mode & 07777 & ~(S_ISUID | S_ISGID)) | privileges.mode);
+    }
+    if (!privileges.capability.empty() && ::fgetxattr(Fd(file), kCapability, nullptr, 0) < 0) {
+        ::fsetxattr(Fd(file), kCapability, privileges.capability.data(),
+                    privileges.capability.size(), 0);
+    }
+}
+
+Replacement Replace(Temporary& temporary, const std::string& name, File& page,
+                    const FileInfo& read) {
     struct stat pageInfo;
     if (Injected("Replace") || temporary.folder_ == nullptr || ::fstat(Fd(page), &pageInfo) != 0) {
         return Replacement::kRefused;
@@ -258,6 +302,15 @@ Replacement Replace(Temporary& temporary, const std::string& name, File& page) {
         return ::fstatat(dir, at, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
                SameFile(st, pageInfo);
     };
+    // The last look at the page before the swap, as late as can be. What another writer
+    // puts into it between this look and the swap is lost with the old file: only a
+    // writer that takes the page's lock too can be kept out of that moment.
+    struct stat now;
+    if (::fstat(Fd(page), &now) != 0 || static_cast<std::uint64_t>(now.st_size) != read.size ||
+        static_cast<std::int64_t>(now.st_mtim.tv_sec) * 1000000000 + now.st_mtim.tv_nsec !=
+            read.modified) {
+        return Replacement::kChanged;
+    }
     // The swap and the look at what it took away are two steps, but whatever it took
     // away is still there, at the temporary name, and goes back if it is not the page.
     if (::renameat2(dir, slot, dir, name.c_str(), RENAME_EXCHANGE) != 0) {
@@ -278,7 +331,11 @@ Replacement Replace(Temporary& temporary, const std::string& name, File& page) {
         return Replacement::kDone;
     }
     if (isPage(slot)) {
-        ::unlinkat(dir, slot, 0);
+        // The old text stays behind under the temporary name should this fail; the
+        // caller says so, and the next save in the folder tries again.
+        if (::unlinkat(dir, slot, 0) != 0) {
+            return Replacement::kOldLeft;
+        }
         temporary.name_.clear();
         return Replacement::kDone;
     }
@@ -290,10 +347,15 @@ Replacement Replace(Temporary& temporary, const std::string& name, File& page) {
     return Replacement::kNameMoved;
 }
 
-void RemoveAbandonedTemporaries(const Folder& folder) {
+bool RemoveAbandonedTemporaries(const Folder& folder, std::string* left) {
+    bool removed = true;
     for (int slot = 0; slot < kSlots; ++slot) {
-        ClearAbandoned(Fd(folder), SlotName(slot));
+        if (ClearAbandoned(Fd(folder), SlotName(slot)) == Clearing::kFailed) {
+            removed = false;
+            *left = SlotName(slot);
+        }
     }
+    return removed;
 }
 
 } // namespace titora::platform

@@ -2,6 +2,8 @@
 #include "platform/platform.h"
 #include "platform/posix.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
@@ -11,6 +13,7 @@
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
+#include <vector>
 
 namespace titora::platform {
 
@@ -48,15 +51,85 @@ std::string StateHome() {
     return base.empty() ? std::string() : base + "/.local/state";
 }
 
-// Makes each missing folder of `path`, readable by its user alone.
-void MakeFolders(const std::string& path) {
-    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-        const std::string part = path.substr(0, slash);
-        ::mkdir(part.c_str(), 0700);
-        if (slash == std::string::npos) {
-            return;
+// Whether a folder on the way to the state folder may lead there: only its user and
+// root may change what it holds, or it is sticky (as /tmp is), so that no one may
+// rename or remove what another put there. The rule of OpenSSH's StrictModes.
+bool SafeAbove(const struct stat& st) {
+    return (st.st_uid == ::geteuid() || st.st_uid == 0) &&
+           ((st.st_mode & (S_IWGRP | S_IWOTH)) == 0 || (st.st_mode & S_ISVTX) != 0);
+}
+
+// Reaches the folder `path` (absolute) from the file system's root one part at a time,
+// making missing parts with `create`, and takes it only where the user alone controls
+// it (see OpenStateFolder). Links are followed only above its last part, and only the
+// user's or root's. `*trouble` tells why a folder that exists is refused.
+Folder OpenTrusted(const std::string& path, bool create, std::string* trouble) {
+    const auto refuse = [&](const std::string& at, const char* why) {
+        *trouble = "the state folder " + path + " is not safe to use: " + at + why;
+        return Folder();
+    };
+    const auto open = [](int from, const char* name) {
+        return Folder(Retrying(
+            [&] { return ::openat(from, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC); }));
+    };
+    Folder current = open(AT_FDCWD, "/");
+    std::string reached = "/";
+    // The parts still to walk, the next one last; the state folder's own is the first.
+    std::vector<std::string> parts;
+    posix::PushPathParts(path, &parts);
+    char target[PATH_MAX];
+    for (int hops = 0; current.isOpen() && !parts.empty();) {
+        const bool last = parts.size() == 1;
+        const std::string part = std::move(parts.back());
+        parts.pop_back();
+        const std::string at = reached + (reached.back() == '/' ? "" : "/") + part;
+        struct stat st;
+        if (::fstat(Fd(current), &st) != 0 || !SafeAbove(st)) {
+            return refuse(reached, " may be changed by another user");
+        }
+        if (::fstatat(Fd(current), part.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno != ENOENT || !create ||
+                (::mkdirat(Fd(current), part.c_str(), 0700) != 0 && errno != EEXIST)) {
+                return Folder();
+            }
+        } else if (S_ISLNK(st.st_mode)) {
+            if (last) {
+                return refuse(at, " is a symbolic link");
+            }
+            if (st.st_uid != ::geteuid() && st.st_uid != 0) {
+                return refuse(at, " is a link of another user");
+            }
+            const ssize_t length = ::readlinkat(Fd(current), part.c_str(), target, sizeof target);
+            if (++hops > posix::kMaxLinks || length <= 0 ||
+                static_cast<std::size_t>(length) == sizeof target) {
+                return refuse(at, " leads nowhere");
+            }
+            const std::string link(target, static_cast<std::size_t>(length));
+            posix::PushPathParts(link, &parts);
+            if (link[0] == '/') {
+                current = open(AT_FDCWD, "/");
+                reached = "/";
+            }
+            continue;
+        }
+        current = open(Fd(current), part.c_str());
+        reached = at;
+        if (!current.isOpen()) {
+            return refuse(at, " cannot be opened");
         }
     }
+    struct stat st;
+    if (!current.isOpen() || ::fstat(Fd(current), &st) != 0) {
+        return Folder();
+    }
+    // Journals hold copies of pages: a folder of someone else's is no place for them.
+    if (st.st_uid != ::geteuid()) {
+        return refuse(path, " belongs to another user");
+    }
+    if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+        return refuse(path, " may be written by other users");
+    }
+    return current;
 }
 
 } // namespace
@@ -68,7 +141,12 @@ bool InStateFolder(const std::string& name) {
            ::fstatat(AT_FDCWD, (home + "/titora/" + name).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-Folder OpenStateFolder(bool create) {
+Folder OpenStateFolder(bool create, std::string* trouble) {
+    std::string why;
+    if (trouble == nullptr) {
+        trouble = &why;
+    }
+    trouble->clear();
     if (Injected("OpenStateFolder")) {
         return Folder();
     }
@@ -76,23 +154,13 @@ Folder OpenStateFolder(bool create) {
     if (home.empty()) {
         return Folder();
     }
-    const std::string path = home + "/titora";
-    // Opened for reading, not as a mere path, so that it can be listed and flushed.
-    const auto open = [&] {
-        return Folder(
-            Retrying([&] { return ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
-    };
-    Folder folder = open();
-    if (!folder.isOpen() && errno == ENOENT && create) {
-        MakeFolders(path);
-        folder = open();
-    }
+    return OpenTrusted(home + "/titora", create, trouble);
+}
+
+bool IsPrivateFile(const File& file) {
     struct stat st;
-    // Journals hold copies of pages: a folder of someone else's is no place for them.
-    if (!folder.isOpen() || ::fstat(Fd(folder), &st) != 0 || st.st_uid != ::geteuid()) {
-        return Folder();
-    }
-    return folder;
+    return ::fstat(Fd(file), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+           (st.st_mode & 07777) == 0600 && st.st_nlink == 1;
 }
 
 File CreateInFolder(const Folder& folder, const std::string& name) {
@@ -103,7 +171,15 @@ File CreateInFolder(const Folder& folder, const std::string& name) {
         return ::openat(Fd(folder), name.c_str(),
                         O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0600);
     });
-    return fd < 0 ? File() : File(fd);
+    if (fd < 0) {
+        return File();
+    }
+    // Whatever the process's umask: a journal is trusted only with exactly this mode.
+    File file(fd);
+    if (::fchmod(fd, 0600) != 0) {
+        return File();
+    }
+    return file;
 }
 
 bool RemoveInFolder(const Folder& folder, const std::string& name) {

@@ -145,6 +145,9 @@ bool Describe(HANDLE file, FileInfo* info) {
     info->linkCount = data.nNumberOfLinks;
     info->id.volume = data.dwVolumeSerialNumber;
     info->id.index = (std::uint64_t{data.nFileIndexHigh} << 32) | data.nFileIndexLow;
+    info->modified =
+        static_cast<std::int64_t>((std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                                  data.ftLastWriteTime.dwLowDateTime);
     return true;
 }
 

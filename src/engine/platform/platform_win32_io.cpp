@@ -128,4 +128,23 @@ bool TryLock(const File& file) {
                         &at);
 }
 
+bool Lock(const File& file, unsigned milliseconds) {
+    if (Injected("Lock")) {
+        return false;
+    }
+    // Asked for again and again: a waiting LockFileEx cannot be given a time limit.
+    const ULONGLONG until = ::GetTickCount64() + milliseconds;
+    for (DWORD pause = 1;; pause = std::min<DWORD>(pause * 2, 50)) {
+        OVERLAPPED at = At(kLockOffset);
+        if (::LockFileEx(Native(file), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                         &at)) {
+            return true;
+        }
+        if (::GetLastError() != ERROR_LOCK_VIOLATION || ::GetTickCount64() >= until) {
+            return false;
+        }
+        ::Sleep(pause);
+    }
+}
+
 } // namespace titora::platform

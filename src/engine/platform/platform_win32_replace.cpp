@@ -190,12 +190,21 @@ Temporary CreateTemporary(const Folder& folder) {
 }
 
 bool CopyMetadata(const File& from, const File& to) {
-    // Before the new text is written: nobody whom the page shuts out may read it.
+    // The new file is readable by its owner alone until then: nobody whom the page shuts
+    // out may read its text.
     return !Injected("CopyMetadata") && CopySecurity(Native(from), Native(to)) &&
            CopyAttributes(Native(from), Native(to)) && CopyStreams(Native(from), Native(to));
 }
 
-Replacement Replace(Temporary& temporary, const std::string& name, File& page) {
+Privileges GetPrivileges(const File&) {
+    return Privileges();
+}
+
+void RestorePrivileges(const File&, const Privileges&) {}
+
+Replacement Replace(Temporary& temporary, const std::string& name, File& page, const FileInfo&) {
+    // No one else may write a page held for a save (Access::kSave): it cannot have
+    // changed since it was read.
     FileInfo held;
     if (Injected("Replace") || temporary.folder_ == nullptr ||
         !win32::Describe(Native(page), &held)) {
@@ -223,10 +232,13 @@ Replacement Replace(Temporary& temporary, const std::string& name, File& page) {
     return isPage(page) ? Replacement::kRefused : Replacement::kNameMoved;
 }
 
-void RemoveAbandonedTemporaries(const Folder& folder) {
+bool RemoveAbandonedTemporaries(const Folder& folder, std::string*) {
+    // A file that can be opened for deletion with no sharing is removed once it closes;
+    // one that cannot is held by its writer, or is not the user's to remove.
     for (int slot = 0; slot < kSlots; ++slot) {
         ClearAbandoned(Native(folder), SlotName(slot));
     }
+    return true;
 }
 
 } // namespace titora::platform

@@ -144,7 +144,12 @@ bool InStateFolder(const std::string& name) {
            ::GetFileAttributesA((state + "\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-Folder OpenStateFolder(bool create) {
+Folder OpenStateFolder(bool create, std::string* trouble) {
+    std::string why;
+    if (trouble == nullptr) {
+        trouble = &why;
+    }
+    trouble->clear();
     if (Injected("OpenStateFolder")) {
         return Folder();
     }
@@ -152,10 +157,11 @@ Folder OpenStateFolder(bool create) {
     if (path.empty()) {
         return Folder();
     }
+    // The folder itself, never what a link or junction at its name leads to.
     const auto open = [&] {
         return Folder(Value(win32::OpenByPath(
             path, FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | READ_CONTROL,
-            kShareAll, FILE_FLAG_BACKUP_SEMANTICS)));
+            kShareAll, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT)));
     };
     Folder folder = open();
     if (!folder.isOpen() && ::GetLastError() == ERROR_FILE_NOT_FOUND && create) {
@@ -163,11 +169,29 @@ Folder OpenStateFolder(bool create) {
         ::CreateDirectoryA(path.c_str(), &security);
         folder = open();
     }
-    // Journals hold copies of pages: a folder of someone else's is no place for them.
-    if (!folder.isOpen() || !OwnedByUser(Native(folder))) {
+    if (!folder.isOpen()) {
         return Folder();
     }
+    const auto refuse = [&](const char* reason) {
+        *trouble = "the state folder " + path + " is not safe to use: " + path + reason;
+        return Folder();
+    };
+    FILE_BASIC_INFO basic;
+    if (!::GetFileInformationByHandleEx(Native(folder), FileBasicInfo, &basic, sizeof basic) ||
+        (basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        return refuse(" is a link");
+    }
+    // Journals hold copies of pages: a folder of someone else's is no place for them.
+    if (!OwnedByUser(Native(folder))) {
+        return refuse(" belongs to another user");
+    }
     return folder;
+}
+
+bool IsPrivateFile(const File& file) {
+    FileInfo info;
+    return win32::Describe(Native(file), &info) && info.regular && info.linkCount == 1 &&
+           OwnedByUser(Native(file));
 }
 
 File CreateInFolder(const Folder& folder, const std::string& name) {

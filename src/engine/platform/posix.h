@@ -5,6 +5,8 @@
 #include "platform/platform.h"
 
 #include <cerrno>
+#include <string>
+#include <vector>
 
 namespace titora::platform::posix {
 
@@ -21,6 +23,13 @@ inline bool Injected(const char* name) {
     }
     return false;
 }
+
+// A chain of links longer than this is a loop, as the system counts.
+inline constexpr int kMaxLinks = 40;
+
+// Puts the parts of `path` between its slashes ("." left out) on the end of `parts`,
+// which is walked from its end: the first part of `path` comes last, to be taken next.
+void PushPathParts(const std::string& path, std::vector<std::string>* parts);
 
 // Runs a system call again while a signal interrupts it.
 template <typename Call> auto Retrying(Call call) {
