@@ -7,6 +7,7 @@
 #include "page_file.h"
 #include "page_head.h"
 #include "page_text.h"
+#include "undo_copies.h"
 
 #include <new>
 #include <stdexcept>
@@ -85,6 +86,67 @@ void SaveTitle(const std::string& path, const TitleEncoder& encodeTitle, std::si
     });
 }
 
+[[noreturn]] void Refuse(RetitleStatus status, const PageFile& page) {
+    if (status == RetitleStatus::kHoldsNul) {
+        throw TitleEngineError("Cannot write a title into " + page.path() +
+                               ": the file holds a NUL byte");
+    }
+    throw TitleEngineError("Cannot find the end of the title in " + page.path());
+}
+
+// WriteTitle as `options` say: the page's bytes are read whole, kept as an undo copy where
+// asked, and retitled either through the page buffer or, keeping the line breaks, byte for
+// byte around the title.
+void SaveTitleWith(const std::string& path, const TitleEncoder& encodeTitle,
+                   const WriteOptions& options) {
+    WithinCapacity([&] {
+        PageFile page(path, PageFile::Purpose::kWriting);
+        RecoverInterruptedSave(page);
+        CheckSavable(page);
+        const unsigned codePage = platform::SystemCodePage();
+        const LeadBytes lead = LeadBytes::ForCodePage(codePage);
+        PageBytes bytes = ReadPage(page, kTypedTitleRoom, true);
+        const std::string title = encodeTitle(DeclaredEncoding(bytes.view()));
+        std::string kept;
+        PageBuffer buffer;
+        std::string_view text;
+        bool changed = false;
+        if (options.keepLineBreaks) {
+            const RetitleStatus status = RetitleKeepingLineBreaks(bytes.view(), title, &kept);
+            if (status != RetitleStatus::kDone) {
+                Refuse(status, page);
+            }
+            text = kept;
+            changed = kept != bytes.view();
+        } else {
+            // The page buffer takes the bytes over: the undo copy, if any, needs them as read.
+            std::string old;
+            if (options.undo != nullptr) {
+                old.assign(bytes.view());
+            }
+            const RetitleStatus status = RetitlePage(std::move(bytes), title, lead, &buffer);
+            if (status != RetitleStatus::kDone) {
+                Refuse(status, page);
+            }
+            text = buffer.text();
+            changed = buffer.modified();
+            kept = std::move(old);
+        }
+        if (!changed) {
+            return;
+        }
+        const std::string_view old = options.keepLineBreaks ? bytes.view() : kept;
+        UndoCopy copy(options.undo, page, old, title, codePage, options.keepLineBreaks);
+        SaveRequest request;
+        request.text = text;
+        request.title = title;
+        request.codePage = codePage;
+        request.journalText = options.keepLineBreaks;
+        SavePage(page, request);
+        copy.commit();
+    });
+}
+
 } // namespace
 
 std::string ReadTitle(const std::string& path) {
@@ -142,6 +204,45 @@ void WriteTitle(const std::string& path, const std::string& title) {
 
 void WriteTitle(const std::string& path, const TitleEncoder& encodeTitle) {
     SaveTitle(path, encodeTitle, kTypedTitleRoom);
+}
+
+void WriteTitle(const std::string& path, const TitleEncoder& encodeTitle,
+                const WriteOptions& options) {
+    if (!options.keepLineBreaks && options.undo == nullptr) {
+        SaveTitle(path, encodeTitle, kTypedTitleRoom);
+        return;
+    }
+    SaveTitleWith(path, encodeTitle, options);
+}
+
+PageOutline OutlinePage(const std::string& path) {
+    return WithinCapacity([&] {
+        PageFile page(path, PageFile::Purpose::kWriting);
+        RecoverInterruptedSave(page);
+        const PageBytes bytes = ReadPage(page);
+        const std::string_view all = bytes.view();
+        const std::string_view text = all.substr(0, TextLength(all));
+        PageOutline outline;
+        outline.size = all.size();
+        outline.declaredEncoding = DeclaredEncoding(all);
+        outline.title = TitleOfPageBytes(all, LeadBytes::ForSystem());
+        outline.hasTitle = FindTitle(text).has_value();
+        if (!outline.hasTitle) {
+            outline.title.clear();
+        }
+        outline.heading = std::string(FirstHeadingText(text));
+        TitleEdit edit;
+        if (!page.writable()) {
+            outline.refusal = "Cannot create file " + path;
+        } else if (text.size() != all.size()) {
+            outline.refusal = "Cannot write a title into " + path + ": the file holds a NUL byte";
+        } else if (!PlanTitleEdit(text, {}, &edit)) {
+            outline.refusal = "Cannot find the end of the title in " + path;
+        }
+        PlanTitleEdit(text, {}, &edit);
+        outline.place = static_cast<int>(edit.place);
+        return outline;
+    });
 }
 
 std::string PreviewWriteTitle(const std::string& path, const TitleEncoder& encodeTitle) {
