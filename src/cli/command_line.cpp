@@ -35,12 +35,25 @@ bool IsWithValue(const std::string& arg, const std::string& name) {
 
 void CheckFits(const CommandLine& line, bool titleGiven) {
     const bool list = line.command == Command::kList;
+    const bool set = line.command == Command::kSet;
+    const int rules = int(line.title.has_value()) + int(line.titleTemplate.has_value()) +
+                      int(line.find.has_value());
     if (list && (titleGiven || line.dryRun))
         throw UsageError(std::string("list takes no ") + (line.dryRun ? "--dry-run" : "--title"));
     if (!list && line.json)
         throw UsageError("--json goes with list only");
-    if (!list && !line.title)
-        throw UsageError("set needs --title TEXT");
+    if (!set && (rules > 0 || line.regex || line.ignoreCase || line.keepLineBreaks || line.noUndo))
+        throw UsageError("--title, --template, --replace and their options go with set only");
+    if (set && rules != 1)
+        throw UsageError("set needs one of --title TEXT, --template TEXT and --replace FIND "
+                         "REPLACEMENT");
+    if ((line.regex || line.ignoreCase) && !line.find)
+        throw UsageError("--regex and --ignore-case go with --replace only");
+    if (line.command == Command::kUndo) {
+        if (!line.paths.empty() || line.recursive)
+            throw UsageError("undo takes no page");
+        return;
+    }
     if (line.paths.empty())
         throw UsageError("no page given");
 }
@@ -55,8 +68,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             return Alone(Command::kHelp);
         if (args[at] == "--version")
             return Alone(Command::kVersion);
-        if (args[at] == "-t" || args[at] == "--title")
+        if (args[at] == "-t" || args[at] == "--title" || args[at] == "--template")
             ++at;
+        else if (args[at] == "--replace")
+            at += 2;
     }
 
     CommandLine line;
@@ -72,9 +87,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
                 line.paths.push_back(arg);
                 continue;
             }
-            if (arg != "list" && arg != "set")
+            if (arg != "list" && arg != "set" && arg != "undo")
                 throw UsageError("unknown command '" + arg + "'");
-            line.command = arg == "list" ? Command::kList : Command::kSet;
+            line.command = arg == "list"  ? Command::kList
+                           : arg == "set" ? Command::kSet
+                                          : Command::kUndo;
             commandGiven = true;
         } else if (Is(arg, "-r", "--recursive")) {
             line.recursive = true;
@@ -85,6 +102,21 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         } else if (arg == "-t" || IsWithValue(arg, "--title")) {
             line.title = OptionValue(args, &at, arg == "-t" ? "-t" : "--title");
             titleGiven = true;
+        } else if (IsWithValue(arg, "--template")) {
+            line.titleTemplate = OptionValue(args, &at, "--template");
+        } else if (arg == "--replace") {
+            if (at + 2 >= args.size())
+                throw UsageError("option --replace needs FIND and REPLACEMENT");
+            line.find = args[++at];
+            line.replacement = args[++at];
+        } else if (arg == "--regex") {
+            line.regex = true;
+        } else if (Is(arg, "-i", "--ignore-case")) {
+            line.ignoreCase = true;
+        } else if (arg == "--keep-line-breaks") {
+            line.keepLineBreaks = true;
+        } else if (arg == "--no-undo") {
+            line.noUndo = true;
         } else {
             throw UsageError("unknown option '" + arg + "'");
         }
@@ -97,27 +129,47 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 
 const char* HelpText() {
     return R"(Usage: titora-cli list [-r] [--json] PATH...
-       titora-cli set --title TEXT [-r] [--dry-run] PATH...
-Lists the titles of web pages, or writes one new title into every page, with the
-same engine and the same care as Titora's window.
+       titora-cli set --title TEXT [OPTIONS] PATH...
+       titora-cli set --template TEXT [OPTIONS] PATH...
+       titora-cli set --replace FIND REPLACEMENT [--regex] [-i] [OPTIONS] PATH...
+       titora-cli undo [--dry-run]
+Lists the titles of web pages, or writes new titles into them, with the same
+engine and the same care as Titora's window.
 
 Commands:
   list                print each page's path, a tab and its title, one page a line
-  set                 make TEXT the title of every page, going on past failures
+  set                 give every page a new title, going on past failures; pages
+                      whose title stays as it is are not written
+  undo                put back the pages of the last set as they were before it,
+                      where no one has changed them since
 
 Options:
   -r, --recursive     walk folders for .html, .htm, .shtml and .asp pages
       --json          (list) print a JSON array of {"path", "title", "encoding"}
   -t, --title TEXT    (set) the new title, written as given
-  -n, --dry-run       (set) print each page's path, title now and new title,
-                      tab-separated, and write nothing
+      --template TEXT (set) each page's title from TEXT, where {title}, {name},
+                      {h1}, {folder} and {n} stand for the page's title, file
+                      name without extension, first h1's text, folder's name and
+                      place among the pages; {{ and }} for braces
+      --replace FIND REPLACEMENT
+                      (set) replace FIND by REPLACEMENT in each page's title
+      --regex         (set) FIND is a regular expression; \1 in REPLACEMENT
+                      stands for its first group
+  -i, --ignore-case   (set) FIND matches without regard to letter case
+      --keep-line-breaks
+                      (set) change only the title's bytes; without it every line
+                      break of a written page becomes CR LF
+      --no-undo       (set) keep no undo copies: needed above 1 GiB of pages
+  -n, --dry-run       (set) print each page's path, what will happen, its title
+                      now and its new title, tab-separated, and write nothing;
+                      (undo) print the pages it would put back
   -h, --help          print this help and end
       --version       print the version and end
   --                  every later argument is a path, also one beginning with '-'
 
 In the lines printed, a backslash, tab, carriage return and line feed in a path or
 title show as \\, \t, \r and \n, other control characters as \xHH. Messages go to
-standard error, one line each.
+standard error, one line each; set and undo end with a summary line there.
 
 Exit status: 0 all done, 1 some pages failed, 2 bad usage.
 )";

@@ -9,14 +9,22 @@
 
 namespace titora::cli {
 
-enum class Command { kList, kSet, kHelp, kVersion };
+enum class Command { kList, kSet, kUndo, kHelp, kVersion };
 
 struct CommandLine {
     Command command = Command::kHelp;
     bool recursive = false;
     bool json = false;
     bool dryRun = false;
+    // The rule of set: one title, a template, or a find and replace.
     std::optional<std::string> title;
+    std::optional<std::string> titleTemplate;
+    std::optional<std::string> find;
+    std::string replacement;
+    bool regex = false;
+    bool ignoreCase = false;
+    bool keepLineBreaks = false;
+    bool noUndo = false;
     std::vector<std::string> paths;
 };
 
@@ -35,7 +43,8 @@ public:
 //       // -> kSet, title "Shop", paths {"-odd.html"}
 //
 // Throws UsageError for an unknown command or option, an option the command does not
-// take, a missing --title for set, or no path at all.
+// take, set without exactly one of --title, --template and --replace, or no path at all
+// (undo takes none).
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
 // The text --help prints.

@@ -4,8 +4,13 @@
 // titles as bytes: `text` is `title` itself, and a title is written as the bytes given.
 #pragma once
 
+#include "command_line.h"
+#include "title_engine.h"
+
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace titora::cli {
 
@@ -25,12 +30,25 @@ struct ListedPage {
 // Reads the page at `path`. Throws TitleEngineError, as ReadTitle does.
 ListedPage ReadListedPage(const std::string& path);
 
-// Checks that `title` could be written into the page at `path`, writing nothing, and
-// returns the title the page holds now. Throws the TitleEngineError a write would.
-std::string PreviewPageTitle(const std::string& path, const std::string& title);
+// One page of a set, planned before anything is written.
+struct PlannedPage {
+    enum class Kind { kWrite, kUnchanged, kRefused };
+    std::string path;
+    Kind kind = Kind::kUnchanged;
+    std::string action;   // what will happen, as a trial run prints it
+    std::string oldTitle; // as the page holds it, "UnTitled" where it has none
+    std::string newTitle; // text in the locale's encoding
+    std::string reason;   // the engine's message, for a refused page
+    std::uint64_t size = 0;
+};
 
-// Writes `title`, text in the locale's encoding as typed, into the page at `path`, in the
-// encoding the page declares, as the window does. Throws TitleEngineError.
-void WritePageTitle(const std::string& path, const std::string& title);
+// Plans the rule of `line` (a title, a template or a find and replace) over `paths`, in
+// order, reading each page once. Throws UsageError for a rule that cannot be applied (an
+// unknown placeholder, a bad regular expression), before anything is written.
+std::vector<PlannedPage> PlanPages(const CommandLine& line, const std::vector<std::string>& paths);
+
+// Writes the new title of `page`, in the encoding the page declares, as the window does.
+// Throws TitleEngineError.
+void WritePlannedPage(const PlannedPage& page, const WriteOptions& options);
 
 } // namespace titora::cli

@@ -18,15 +18,19 @@ printf '<title>keep</title>' >locked.html
 chmod 444 locked.html
 
 run set -t 'Café & co' -r site
-check "set -r" "0 " "$status $err"
+check "set -r" "0 2 written, 0 unchanged, 0 failed" "$status $err"
 check "set wrote" $'<html>\r\n<head><title>Caf\xe9 & co</title></head></html>' "$(<site/index.html)"
 run list -r site
 check "list -r" $'site\\\\index.html\tCaf\xe9 & co\nsite\\\\sub\\\\d.ASP\tCaf\xe9 & co' "$out"
 run list --json declared.htm
 check "json" $'[\n{"path":"declared.htm","title":"Caf\\udce9","encoding":"ISO-8859-1"}\n]' "$out"
 run set -t new locked.html
-check "read-only" "1 Cannot create file locked.html" "$status $err"
+check "read-only" $'1 Cannot create file locked.html\n0 written, 0 unchanged, 1 failed' "$status $err"
 check "read-only untouched" "<title>keep</title>" "$(<locked.html)"
+run set --keep-line-breaks -t back -r site
+run undo
+check "undo" $'0 2 put back, 0 changed since, 0 failed' "$status $err"
+check "undone" $'<html>\r\n<head><title>Caf\xe9 & co</title></head></html>' "$(<site/index.html)"
 
 echo "cli under wine: $failures failed"
 [[ $failures == 0 ]]
