@@ -104,6 +104,11 @@ public:
 
     void SetName(std::size_t index, std::string name) { rows_[index].name = std::move(name); }
     void SetSelected(std::size_t index, bool selected) { rows_[index].selected = selected; }
+    // A title read anew for a row that has its sub-items; it keeps its place.
+    void SetTitle(std::size_t index, PageTitle page) {
+        rows_[index].title = std::move(page.title);
+        rows_[index].declaredEncoding = std::move(page.declaredEncoding);
+    }
 
     // Appends rows built elsewhere (see AppendFileRows), keeping their order.
     void Append(std::vector<FileRow>&& rows);

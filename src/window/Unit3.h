@@ -58,6 +58,9 @@ public:
     QAction* SelectAll1 = nullptr;
     TFlatHint* FlatHint1 = nullptr;
     TPanel* Panel2 = nullptr;
+    // The richer road beside Title It: a rule and a preview (retitle_command.cpp).
+    QAction* RetitleSelected1 = nullptr;
+    QAction* UndoRetitle1 = nullptr;
 
     // Event handlers. None catches: a failure leaves the handler after the clean-up and is
     // shown by the application's error box.
@@ -72,6 +75,8 @@ public:
     void RemoveAll1Click();
     void ListViewSelectItem(int Item, bool Selected);
     void SelectAll1Click();
+    void RetitleSelected1Click();
+    void UndoRetitle1Click();
 
     // Set by every change of a row's selected state; Title It refuses to run while false.
     bool FileSelected() const;
