@@ -72,6 +72,23 @@ RetitleAction InsertionAction(int place) {
     }
 }
 
+// A few words for the engine's `message` about a page it refuses.
+QString ReasonOf(const std::string& message, bool read) {
+    if (!read) {
+        return QStringLiteral("the file cannot be read");
+    }
+    if (message.find(": the file holds a NUL byte") != std::string::npos) {
+        return QStringLiteral("the file holds a NUL byte");
+    }
+    if (message.rfind("Cannot find the end of the title", 0) == 0) {
+        return QStringLiteral("the title is not closed");
+    }
+    if (message.rfind("Cannot create file", 0) == 0) {
+        return QStringLiteral("the file may not be written");
+    }
+    return Local(message);
+}
+
 // Whether writing `title` would leave the page's title bytes as they are.
 bool SameTitle(const RetitlePage& page, const QString& oldTitle, const QString& title) {
     return page.outline.hasTitle && oldTitle == title &&
@@ -135,7 +152,9 @@ std::vector<PagePlan> PlanRetitle(const std::vector<RetitlePage>& pages, const C
         PagePlan& plan = plans[i];
         if (!page.readError.empty() || !page.outline.refusal.empty()) {
             plan.action = RetitleAction::kRefused;
-            plan.reason = Local(page.readError.empty() ? page.outline.refusal : page.readError);
+            const bool read = page.readError.empty();
+            plan.message = Local(read ? page.outline.refusal : page.readError);
+            plan.reason = ReasonOf(read ? page.outline.refusal : page.readError, read);
             plan.oldTitle = page.readError.empty() && !page.outline.hasTitle
                                 ? QStringLiteral("UnTitled")
                                 : DecodeTitle(page.outline.title, page.outline.declaredEncoding);
@@ -256,7 +275,7 @@ RetitleSummary WritePlans(const std::vector<RetitlePage>& pages, const std::vect
             ++summary.unchanged;
         } else if (plan.action == RetitleAction::kRefused) {
             ++summary.failed;
-            summary.failures.push_back(plan.reason.toLocal8Bit().toStdString());
+            summary.failures.push_back(plan.message.toLocal8Bit().toStdString());
         } else {
             try {
                 const QString title = plan.newTitle;

@@ -57,7 +57,8 @@ struct PagePlan {
     QString oldTitle; // as the list shows it: "UnTitled" for a page without one
     QString newTitle;
     RetitleAction action = RetitleAction::kUnchanged;
-    QString reason; // why a page is refused
+    QString reason;  // why a page is refused, in a few words
+    QString message; // the engine's message about a refused page, naming it
     unsigned warnings = kNoWarning;
 };
 
@@ -70,7 +71,7 @@ PageValues ValuesOf(const RetitlePage& page, std::size_t n);
 std::vector<PagePlan> PlanRetitle(const std::vector<RetitlePage>& pages, const CompiledRule& rule);
 
 // "replace the title", "insert a title", "insert head and title", "insert at the start",
-// "unchanged", or "refused: " and the reason.
+// "unchanged", or "refused: " and the reason ("the title is not closed", say).
 QString ActionText(const PagePlan& plan);
 // The warnings, joined: "empty title", "over 60 characters", "duplicate title".
 QString WarningsText(unsigned warnings);

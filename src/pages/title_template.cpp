@@ -84,6 +84,7 @@ QString TitleTemplate::Expand(const PageValues& values) const {
 
 CompiledRule::CompiledRule(const RetitleRule& rule) : rule_(rule) {
     switch (rule.kind) {
+    case RetitleRule::Kind::kKeep:
     case RetitleRule::Kind::kTitle:
         return;
     case RetitleRule::Kind::kTemplate:
@@ -109,6 +110,8 @@ CompiledRule::CompiledRule(const RetitleRule& rule) : rule_(rule) {
 
 std::optional<QString> CompiledRule::Apply(const PageValues& values) const {
     switch (rule_.kind) {
+    case RetitleRule::Kind::kKeep:
+        return std::nullopt;
     case RetitleRule::Kind::kTitle:
         return rule_.text;
     case RetitleRule::Kind::kTemplate:

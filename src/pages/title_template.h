@@ -49,8 +49,10 @@ private:
 };
 
 struct RetitleRule {
-    enum class Kind { kTitle, kTemplate, kReplace };
+    // kKeep leaves every title as it is: the rule of a dialog whose field is still empty.
+    enum class Kind { kKeep, kTitle, kTemplate, kReplace };
     Kind kind = Kind::kTitle;
+
     QString text;        // the title, the template or the text to find
     QString replacement; // for kReplace
     bool regex = false;  // for kReplace: `text` is a regular expression, "\1" a group

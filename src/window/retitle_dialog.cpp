@@ -27,6 +27,7 @@ TRetitleDialog::~TRetitleDialog() = default;
 void TRetitleDialog::createControls() {
     ui_->setupUi(this);
     ui_->FailureList->hide();
+    ui_->TemplateEdit->setFocus(Qt::OtherFocusReason);
     preview_ = new TRetitlePreviewModel(pages_, this);
     QTableView* table = ui_->PreviewTable;
     table->setModel(preview_);
@@ -77,7 +78,11 @@ void TRetitleDialog::SetKeepLineBreaks(bool keep) {
 void TRetitleDialog::UpdatePreview() {
     typing_.stop();
     titora::RetitleRule rule;
-    if (ui_->TemplateRadio->isChecked()) {
+    const QLineEdit* field = ui_->TemplateRadio->isChecked() ? ui_->TemplateEdit : ui_->FindEdit;
+    if (field->text().isEmpty()) {
+        // Nothing typed yet: every page keeps its title, and there is nothing to write.
+        rule.kind = titora::RetitleRule::Kind::kKeep;
+    } else if (ui_->TemplateRadio->isChecked()) {
         rule.kind = titora::RetitleRule::Kind::kTemplate;
         rule.text = ui_->TemplateEdit->text();
     } else {
@@ -96,7 +101,7 @@ void TRetitleDialog::UpdatePreview() {
         return;
     }
     ui_->ErrorLabel->clear();
-    ui_->WriteButton->setEnabled(true);
+    ui_->WriteButton->setEnabled(rule.kind != titora::RetitleRule::Kind::kKeep);
     ui_->SummaryLabel->setText(titora::TrialSummaryText(Plans()));
 }
 
@@ -119,7 +124,8 @@ void TRetitleDialog::WriteClicked() {
 void TRetitleDialog::ShowOutcome(const titora::RetitleSummary& summary) {
     for (QWidget* control : std::initializer_list<QWidget*>{
              ui_->TemplateRadio, ui_->TemplateEdit, ui_->ReplaceRadio, ui_->FindEdit,
-             ui_->ReplaceEdit, ui_->RegexCheck, ui_->IgnoreCaseCheck, ui_->KeepLineBreaksCheck})
+             ui_->ReplaceLabel, ui_->ReplaceEdit, ui_->RegexCheck, ui_->IgnoreCaseCheck,
+             ui_->KeepLineBreaksCheck})
         control->setEnabled(false);
     ui_->WriteButton->hide();
     ui_->CloseButton->setText(QStringLiteral("Close"));

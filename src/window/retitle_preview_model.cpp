@@ -53,7 +53,8 @@ QVariant TRetitlePreviewModel::data(const QModelIndex& index, int role) const {
     case NewTitleColumn:
         return plan.newTitle;
     case ActionColumn:
-        return titora::ActionText(plan);
+        return role == Qt::ToolTipRole && !plan.message.isEmpty() ? plan.message
+                                                                  : titora::ActionText(plan);
     case WarningsColumn:
         return titora::WarningsText(plan.warnings);
     default:

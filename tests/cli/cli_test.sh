@@ -59,7 +59,7 @@ check "dash as option status" 2 "$status"
 # A trial run prints and refuses as set would, and writes nothing.
 before=$(cat a.html c.html | md5sum)
 run set --dry-run --title $'New\ttitle' a.html c.html
-check "dry run" $'a.html\treplace the title\tTab\\there \\\\ two\\r\\nlines\tNew\\ttitle\nc.html\trefused: Cannot find the end of the title in c.html\tunclosed\t' "$out"
+check "dry run" $'a.html\treplace the title\tTab\\there \\\\ two\\r\\nlines\tNew\\ttitle\nc.html\trefused: the title is not closed\tunclosed\t' "$out"
 check "dry run message" $'Cannot find the end of the title in c.html\n1 to write, 0 unchanged, 1 refused' "$err"
 check "dry run status" 1 "$status"
 check "dry run wrote nothing" "$before" "$(cat a.html c.html | md5sum)"

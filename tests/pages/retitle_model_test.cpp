@@ -92,7 +92,8 @@ TEST(RetitleModel, ActionsAndWarnings) {
     EXPECT_EQ(ActionText(plans[0]), "replace the title");
     EXPECT_EQ(ActionText(plans[2]), "insert at the start");
     EXPECT_EQ(plans[2].oldTitle, "UnTitled");
-    EXPECT_EQ(ActionText(plans[3]), "refused: Cannot create file /srv/www/shop/d.html");
+    EXPECT_EQ(ActionText(plans[3]), "refused: the file may not be written");
+    EXPECT_EQ(plans[3].message, "Cannot create file /srv/www/shop/d.html");
     EXPECT_EQ(plans[4].action, RetitleAction::kRefused);
     EXPECT_EQ(WarningsText(plans[0].warnings), "duplicate title");
     EXPECT_EQ(plans[3].warnings, kNoWarning);
