@@ -69,11 +69,12 @@ void TestWindow::AddRows(int count) {
     std::vector<std::string> paths;
     for (int i = 0; i < count; ++i)
         paths.push_back("/pages/" + std::to_string(i) + ".html");
-    form_->Files()->AddFiles(
-        paths, titora::TitleEngine{[](const std::string&) {
-                                       return titora::PageTitle{"T", ""};
-                                   },
-                                   [](const std::string&, const titora::TitleEncoder&) {}});
+    form_->Files()->AddFiles(paths,
+                             titora::TitleEngine{[](const std::string&) {
+                                                     return titora::PageTitle{"T", ""};
+                                                 },
+                                                 [](const std::string&, const titora::TitleEncoder&,
+                                                    const titora::WriteOptions&) {}});
 }
 
 void TestWindow::windowProperties() {
@@ -157,11 +158,16 @@ void TestWindow::components() {
         QVERIFY(action->isEnabled());
         QVERIFY(action->shortcut().isEmpty());
     }
-    QCOMPARE(entries, QStringList({"Add Item", "Modify Title", "Select All",
-                                   "Remove Selected Items", "Remove All"}));
-    QCOMPARE(form_->PopupMenu1->actions(),
+    // The five entries of the list, then after a separator the retitle's two.
+    QCOMPARE(entries,
+             QStringList({"Add Item", "Modify Title", "Select All", "Remove Selected Items",
+                          "Remove All", "", "Retitle Selected...", "Undo Last Retitle"}));
+    const QList<QAction*> actions = form_->PopupMenu1->actions();
+    QVERIFY(actions[5]->isSeparator());
+    QCOMPARE(actions.mid(0, 5),
              QList<QAction*>({form_->Add1, form_->ModifyTitle1, form_->SelectAll1, form_->Remove1,
                               form_->RemoveAll1}));
+    QCOMPARE(actions.mid(6), QList<QAction*>({form_->RetitleSelected1, form_->UndoRetitle1}));
     QCOMPARE(form_->ActionList1->actions(), QList<QAction*>({form_->Action1, form_->Action2}));
     QCOMPARE(form_->ListView->PopupMenu(), form_->PopupMenu1);
     QCOMPARE(form_->OpenDialog1->Filter(),
