@@ -143,7 +143,22 @@ PageValues ValuesOf(const RetitlePage& page, std::size_t n) {
     return values;
 }
 
+std::vector<PageValues> ValuesOf(const std::vector<RetitlePage>& pages) {
+    std::vector<PageValues> values;
+    values.reserve(pages.size());
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        values.push_back(ValuesOf(pages[i], i + 1));
+    }
+    return values;
+}
+
 std::vector<PagePlan> PlanRetitle(const std::vector<RetitlePage>& pages, const CompiledRule& rule) {
+    return PlanRetitle(pages, ValuesOf(pages), rule);
+}
+
+std::vector<PagePlan> PlanRetitle(const std::vector<RetitlePage>& pages,
+                                  const std::vector<PageValues>& allValues,
+                                  const CompiledRule& rule) {
     std::vector<PagePlan> plans(pages.size());
     QHash<QString, int> uses;
     std::vector<QString> shown(pages.size());
@@ -160,7 +175,7 @@ std::vector<PagePlan> PlanRetitle(const std::vector<RetitlePage>& pages, const C
                                 : DecodeTitle(page.outline.title, page.outline.declaredEncoding);
             continue;
         }
-        const PageValues values = ValuesOf(page, i + 1);
+        const PageValues& values = allValues[i];
         plan.oldTitle = page.outline.hasTitle ? values.title : QStringLiteral("UnTitled");
         const std::optional<QString> title = rule.Apply(values);
         plan.newTitle = title.value_or(values.title);

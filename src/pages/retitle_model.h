@@ -65,10 +65,17 @@ struct PagePlan {
 // The values a template takes from `page`, the `n`-th of the retitle.
 PageValues ValuesOf(const RetitlePage& page, std::size_t n);
 
+// The values of every page, the i-th as the (i + 1)-th of the retitle.
+std::vector<PageValues> ValuesOf(const std::vector<RetitlePage>& pages);
+
 // The plan of every page under `rule`, in order.
 //
 //   PlanRetitle(pages, CompiledRule({RetitleRule::Kind::kTemplate, "{name} | Shop"}))
 std::vector<PagePlan> PlanRetitle(const std::vector<RetitlePage>& pages, const CompiledRule& rule);
+// The same, from `values` made by ValuesOf(pages) once: what a preview that plans anew at
+// every key typed uses, since decoding the pages' values is most of the work.
+std::vector<PagePlan> PlanRetitle(const std::vector<RetitlePage>& pages,
+                                  const std::vector<PageValues>& values, const CompiledRule& rule);
 
 // "replace the title", "insert a title", "insert head and title", "insert at the start",
 // "unchanged", or "refused: " and the reason ("the title is not closed", say).

@@ -16,7 +16,8 @@ constexpr int kPlanAfterMs = 0;
 } // namespace
 
 TRetitleDialog::TRetitleDialog(const std::vector<titora::RetitlePage>& pages, QWidget* parent)
-    : QDialog(parent), ui_(std::make_unique<Ui::TRetitleDialog>()), pages_(pages) {
+    : QDialog(parent), ui_(std::make_unique<Ui::TRetitleDialog>()), pages_(pages),
+      values_(titora::ValuesOf(pages)) {
     createControls();
     connectHandlers();
     UpdatePreview();
@@ -93,7 +94,7 @@ void TRetitleDialog::UpdatePreview() {
         rule.ignoreCase = ui_->IgnoreCaseCheck->isChecked();
     }
     try {
-        preview_->SetPlans(titora::PlanRetitle(pages_, titora::CompiledRule(rule)));
+        preview_->SetPlans(titora::PlanRetitle(pages_, values_, titora::CompiledRule(rule)));
     } catch (const titora::RetitleRuleError& e) {
         // The table keeps the last plans that could be made; nothing can be written.
         ui_->ErrorLabel->setText(QString::fromUtf8(e.what()));

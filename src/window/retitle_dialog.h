@@ -46,6 +46,7 @@ private:
 
     std::unique_ptr<Ui::TRetitleDialog> ui_;
     const std::vector<titora::RetitlePage>& pages_;
+    const std::vector<titora::PageValues> values_;
     TRetitlePreviewModel* preview_ = nullptr;
     QTimer typing_;
     bool keepUndoCopies_ = true;
