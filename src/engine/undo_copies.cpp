@@ -4,7 +4,6 @@
 #include "journal.h"
 #include "page_text.h"
 
-#include <algorithm>
 #include <charconv>
 #include <new>
 
@@ -13,21 +12,24 @@ namespace titora {
 struct UndoCopies::State {
     bool keep = true;
     bool started = false;
-    std::uint64_t bytes = 0;
-    int next = 0;
+    std::uint64_t bytes = 0; // of the pages' old bytes kept
+    std::uint64_t end = 0;   // of the copies' file
     platform::Folder folder;
+    platform::File file;
 };
 
 namespace {
 
-constexpr std::string_view kFirstLine = "Titora undo copy 1\n";
+constexpr std::string_view kFirstWords = "Titora undo copy 1 ";
 constexpr std::string_view kTail = "\nend\n";
-constexpr std::string_view kCopyPrefix = "undo-";
-constexpr std::string_view kCopyEnding = ".copy";
+const std::string kCopiesName = "undo-copies";
+const std::string kNewCopiesName = "undo-copies.new";
 const std::string kStateName = "undo-state";
 constexpr std::string_view kKept = "kept";
 constexpr std::string_view kTooLarge = "too-large";
 constexpr std::string_view kUndone = "undone";
+// The longest first line: the words and two numbers.
+constexpr std::size_t kFirstLineRoom = 64;
 
 #ifdef _WIN32
 constexpr char kSeparator = '\\';
@@ -35,41 +37,37 @@ constexpr char kSeparator = '\\';
 constexpr char kSeparator = '/';
 #endif
 
-bool IsCopyName(const std::string& name) {
-    return name.size() > kCopyPrefix.size() + kCopyEnding.size() &&
-           name.compare(0, kCopyPrefix.size(), kCopyPrefix) == 0 &&
-           name.compare(name.size() - kCopyEnding.size(), kCopyEnding.size(), kCopyEnding) == 0;
-}
-
-int CopyNumber(const std::string& name) {
-    int number = 0;
-    std::from_chars(name.data() + kCopyPrefix.size(), name.data() + name.size(), number);
-    return number;
-}
-
 std::string Field(std::string_view key, std::string_view value) {
     return std::string(key) + " " + std::to_string(value.size()) + ":" + std::string(value) + "\n";
 }
 
+bool TakeNumber(std::string_view* rest, std::uint64_t* value) {
+    const auto result = std::from_chars(rest->data(), rest->data() + rest->size(), *value);
+    if (result.ec != std::errc() || result.ptr == rest->data()) {
+        return false;
+    }
+    rest->remove_prefix(static_cast<std::size_t>(result.ptr - rest->data()));
+    return true;
+}
+
+bool TakeLiteral(std::string_view* rest, std::string_view text) {
+    if (rest->substr(0, text.size()) != text) {
+        return false;
+    }
+    rest->remove_prefix(text.size());
+    return true;
+}
+
 // "key length:bytes\n" at the front of `*rest`, taken off it.
 bool TakeField(std::string_view* rest, std::string_view key, std::string_view* value) {
-    if (rest->substr(0, key.size() + 1) != std::string(key) + " ") {
-        return false;
-    }
-    rest->remove_prefix(key.size() + 1);
     std::uint64_t length = 0;
-    const auto result = std::from_chars(rest->data(), rest->data() + rest->size(), length);
-    if (result.ec != std::errc() || result.ptr == rest->data() ||
-        result.ptr == rest->data() + rest->size() || *result.ptr != ':') {
-        return false;
-    }
-    rest->remove_prefix(static_cast<std::size_t>(result.ptr - rest->data()) + 1);
-    if (length > rest->size() || rest->substr(static_cast<std::size_t>(length), 1) != "\n") {
+    if (!TakeLiteral(rest, key) || !TakeLiteral(rest, " ") || !TakeNumber(rest, &length) ||
+        !TakeLiteral(rest, ":") || length >= rest->size()) {
         return false;
     }
     *value = rest->substr(0, static_cast<std::size_t>(length));
-    rest->remove_prefix(static_cast<std::size_t>(length) + 1);
-    return true;
+    rest->remove_prefix(static_cast<std::size_t>(length));
+    return TakeLiteral(rest, "\n");
 }
 
 bool WriteState(const platform::Folder& folder, std::string_view state) {
@@ -78,32 +76,14 @@ bool WriteState(const platform::Folder& folder, std::string_view state) {
     return file.isOpen() && platform::WriteAt(file, 0, state.data(), state.size());
 }
 
-std::string ReadSmallFile(const platform::Folder& folder, const std::string& name) {
-    const platform::File file = platform::OpenInFolder(folder, name, platform::Access::kRead);
-    char bytes[64];
+std::string ReadAt(const platform::File& file, std::uint64_t at, std::size_t size) {
+    std::string bytes(size, '\0');
     std::size_t got = 0;
-    if (!file.isOpen() || !platform::Read(file, 0, bytes, sizeof bytes, &got)) {
+    if (!platform::Read(file, at, bytes.data(), size, &got)) {
         return {};
     }
-    return std::string(bytes, got);
-}
-
-std::vector<std::string> CopyNames(const platform::Folder& folder) {
-    std::vector<std::string> names;
-    std::vector<std::string> copies;
-    if (platform::ListFolder(folder, &names)) {
-        std::copy_if(names.begin(), names.end(), std::back_inserter(copies), IsCopyName);
-    }
-    std::sort(copies.begin(), copies.end(), [](const std::string& a, const std::string& b) {
-        return CopyNumber(a) < CopyNumber(b);
-    });
-    return copies;
-}
-
-void RemoveCopies(const platform::Folder& folder) {
-    for (const std::string& name : CopyNames(folder)) {
-        platform::RemoveInFolder(folder, name);
-    }
+    bytes.resize(got);
+    return bytes;
 }
 
 // The bytes the retitle of `record` wrote; false when it could not have written any.
@@ -143,46 +123,76 @@ Outcome UndoPage(const UndoRecord& record, bool dryRun) {
     return Outcome::kRestored;
 }
 
-} // namespace
-
-std::string UndoRecordBytes(const UndoRecord& record) {
-    std::string bytes(kFirstLine);
-    bytes += Field("path", record.path);
-    bytes += "code-page " + std::to_string(record.codePage) + "\n";
-    bytes += std::string("line-breaks ") + (record.keepLineBreaks ? "kept" : "crlf") + "\n";
-    bytes += Field("title", record.title);
-    bytes += Field("old", record.old);
-    bytes += "end\n";
-    return bytes;
+// Reads the record at `at` of `file` into `*record` and sets `*length` to its length.
+bool ReadRecord(const platform::File& file, std::uint64_t at, UndoRecord* record,
+                std::uint64_t* length) {
+    const std::string first = ReadAt(file, at, kFirstLineRoom);
+    std::string_view rest = first;
+    std::uint64_t headSize = 0;
+    std::uint64_t oldSize = 0;
+    if (!TakeLiteral(&rest, kFirstWords) || !TakeNumber(&rest, &headSize) ||
+        !TakeLiteral(&rest, " ") || !TakeNumber(&rest, &oldSize) || !TakeLiteral(&rest, "\n")) {
+        return false;
+    }
+    const std::uint64_t headAt = at + (first.size() - rest.size());
+    *length = headAt + headSize + oldSize + kTail.size() - at;
+    const std::string head = ReadAt(file, headAt, static_cast<std::size_t>(headSize));
+    if (head.size() != headSize || !ParseUndoRecordHead(head, record)) {
+        return false;
+    }
+    record->old = ReadAt(file, headAt + headSize, static_cast<std::size_t>(oldSize));
+    const std::string tail = ReadAt(file, headAt + headSize + oldSize, kTail.size());
+    return record->old.size() == oldSize && tail == kTail;
 }
 
-bool ParseUndoRecord(std::string_view bytes, UndoRecord* record) {
-    if (bytes.substr(0, kFirstLine.size()) != kFirstLine) {
+// Keeps only the records at `kept` (offset, length) of the copies' file: written to a new
+// file that then takes its place.
+bool KeepOnly(const platform::Folder& folder, const platform::File& copies,
+              const std::vector<std::pair<std::uint64_t, std::uint64_t>>& kept) {
+    platform::RemoveInFolder(folder, kNewCopiesName);
+    const platform::File fresh = platform::CreateInFolder(folder, kNewCopiesName);
+    std::uint64_t end = 0;
+    bool copied = fresh.isOpen();
+    for (const auto& [at, length] : kept) {
+        copied = copied && platform::Copy(copies, at, fresh, end, length);
+        end += length;
+    }
+    if (!copied) {
+        platform::RemoveInFolder(folder, kNewCopiesName);
         return false;
     }
-    std::string_view rest = bytes.substr(kFirstLine.size());
+    platform::RemoveInFolder(folder, kCopiesName);
+    return platform::RenameInFolder(folder, kNewCopiesName, kCopiesName);
+}
+
+} // namespace
+
+std::string UndoRecordHead(const UndoRecord& record, std::uint64_t oldSize) {
+    std::string head = Field("path", record.path);
+    head += "code-page " + std::to_string(record.codePage) + "\n";
+    head += std::string("line-breaks ") + (record.keepLineBreaks ? "kept" : "crlf") + "\n";
+    head += Field("title", record.title);
+    return std::string(kFirstWords) + std::to_string(head.size()) + " " + std::to_string(oldSize) +
+           "\n" + head;
+}
+
+bool ParseUndoRecordHead(std::string_view head, UndoRecord* record) {
     std::string_view path;
     std::string_view title;
-    std::string_view old;
-    if (!TakeField(&rest, "path", &path) || rest.substr(0, 10) != "code-page ") {
+    std::uint64_t codePage = 0;
+    if (!TakeField(&head, "path", &path) || !TakeLiteral(&head, "code-page ") ||
+        !TakeNumber(&head, &codePage) || !TakeLiteral(&head, "\nline-breaks ")) {
         return false;
     }
-    rest.remove_prefix(10);
-    unsigned codePage = 0;
-    const auto number = std::from_chars(rest.data(), rest.data() + rest.size(), codePage);
-    if (number.ec != std::errc()) {
+    const bool kept = TakeLiteral(&head, "kept\n");
+    if ((!kept && !TakeLiteral(&head, "crlf\n")) || !TakeField(&head, "title", &title) ||
+        !head.empty()) {
         return false;
     }
-    rest.remove_prefix(static_cast<std::size_t>(number.ptr - rest.data()));
-    const bool kept = rest.substr(0, 18) == "\nline-breaks kept\n";
-    if (!kept && rest.substr(0, 18) != "\nline-breaks crlf\n") {
-        return false;
-    }
-    rest.remove_prefix(18);
-    if (!TakeField(&rest, "title", &title) || !TakeField(&rest, "old", &old) || rest != "end\n") {
-        return false;
-    }
-    *record = UndoRecord{std::string(path), codePage, kept, std::string(title), std::string(old)};
+    record->path = std::string(path);
+    record->codePage = static_cast<unsigned>(codePage);
+    record->keepLineBreaks = kept;
+    record->title = std::string(title);
     return true;
 }
 
@@ -209,8 +219,12 @@ public:
         if (!state.folder.isOpen()) {
             throw TitleEngineError("Cannot create file " + path);
         }
-        RemoveCopies(state.folder);
-        if (!WriteState(state.folder, state.keep ? kKept : kTooLarge)) {
+        platform::RemoveInFolder(state.folder, kCopiesName);
+        if (state.keep) {
+            state.file = platform::CreateInFolder(state.folder, kCopiesName);
+        }
+        if ((state.keep && !state.file.isOpen()) ||
+            !WriteState(state.folder, state.keep ? kKept : kTooLarge)) {
             throw TitleEngineError("Cannot create file " + path);
         }
         state.started = true;
@@ -220,9 +234,12 @@ public:
     // The retitle has grown past the limit: it goes on without copies.
     static void GiveUp(UndoCopies::State* state) {
         state->keep = false;
-        RemoveCopies(state->folder);
+        state->file = platform::File();
+        platform::RemoveInFolder(state->folder, kCopiesName);
         WriteState(state->folder, kTooLarge);
     }
+
+    static UndoCopies::State* Of(UndoCopies* undo) { return undo->state_.get(); }
 };
 
 UndoCopy::UndoCopy(UndoCopies* undo, const PageFile& page, std::string_view old,
@@ -231,7 +248,6 @@ UndoCopy::UndoCopy(UndoCopies* undo, const PageFile& page, std::string_view old,
     if (undo_ == nullptr) {
         return;
     }
-    std::string folder;
     const std::string copyPath = "undo copy of " + page.path();
     UndoCopies::State* state = UndoCopiesAccess::Started(undo_, copyPath);
     if (!state->keep) {
@@ -241,36 +257,42 @@ UndoCopy::UndoCopy(UndoCopies* undo, const PageFile& page, std::string_view old,
         UndoCopiesAccess::GiveUp(state);
         return;
     }
-    if (!platform::FolderPath(page.folder(), &folder)) {
+    UndoRecord record{{}, codePage, keepLineBreaks, std::string(title), {}};
+    if (!platform::FolderPath(page.folder(), &record.path)) {
         throw TitleEngineError("Cannot create file " + copyPath);
     }
-    if (folder.empty() || folder.back() != kSeparator) {
-        folder += kSeparator;
+    if (record.path.empty() || record.path.back() != kSeparator) {
+        record.path += kSeparator;
     }
-    const UndoRecord record{folder + page.name(), codePage, keepLineBreaks, std::string(title),
-                            std::string(old)};
-    const std::string bytes = UndoRecordBytes(record);
-    const std::string name =
-        std::string(kCopyPrefix) + std::to_string(state->next++) + std::string(kCopyEnding);
+    record.path += page.name();
+    const std::string head = UndoRecordHead(record, old.size());
     // Not flushed: a copy serves an undo the user asks for, not the recovery from a crash,
     // and flushing every copy would double what a retitle costs.
-    const platform::File file = platform::CreateInFolder(state->folder, name);
-    if (!file.isOpen() || !platform::WriteAt(file, 0, bytes.data(), bytes.size())) {
-        platform::RemoveInFolder(state->folder, name);
+    const std::uint64_t at = state->end;
+    if (!platform::WriteAt(state->file, at, head.data(), head.size()) ||
+        !platform::WriteAt(state->file, at + head.size(), old.data(), old.size()) ||
+        !platform::WriteAt(state->file, at + head.size() + old.size(), kTail.data(),
+                           kTail.size())) {
+        platform::Truncate(state->file, at);
         throw TitleEngineError("Cannot create file " + copyPath);
     }
-    name_ = name;
+    state->end = at + head.size() + old.size() + kTail.size();
+    state->bytes += old.size();
+    kept_ = true;
+    at_ = at;
     size_ = old.size();
-    state->bytes += size_;
 }
 
 UndoCopy::~UndoCopy() {
-    if (committed_ || name_.empty()) {
+    if (committed_ || !kept_) {
         return;
     }
-    UndoCopies::State* state = UndoCopiesAccess::Started(undo_, name_);
-    platform::RemoveInFolder(state->folder, name_);
-    state->bytes -= size_;
+    // The page was not written: its record, the last one, goes.
+    UndoCopies::State* state = UndoCopiesAccess::Of(undo_);
+    if (state->file.isOpen() && platform::Truncate(state->file, at_)) {
+        state->end = at_;
+        state->bytes -= size_;
+    }
 }
 
 UndoState LastRetitleState() {
@@ -278,7 +300,8 @@ UndoState LastRetitleState() {
     if (!folder.isOpen()) {
         return UndoState::kNone;
     }
-    const std::string state = ReadSmallFile(folder, kStateName);
+    const platform::File file = platform::OpenInFolder(folder, kStateName, platform::Access::kRead);
+    const std::string state = file.isOpen() ? ReadAt(file, 0, 16) : std::string();
     if (state == kKept) {
         return UndoState::kUndoable;
     }
@@ -295,34 +318,37 @@ UndoReport UndoLastRetitle(bool dryRun) {
     if (report.state != UndoState::kUndoable || !folder.isOpen()) {
         return report;
     }
-    for (const std::string& name : CopyNames(folder)) {
-        UndoRecord record;
-        try {
-            const platform::File file =
-                platform::OpenInFolder(folder, name, platform::Access::kRead);
-            platform::FileInfo info;
-            PageBytes bytes(0, 0, 0);
-            if (!file.isOpen() || !platform::GetInfo(file, &info) ||
-                !ReadToEnd(file, info.size, 0, false, &bytes) ||
-                !ParseUndoRecord(bytes.view(), &record)) {
-                report.failures.push_back("Cannot open file " + name);
-                continue;
+    const platform::File copies =
+        platform::OpenInFolder(folder, kCopiesName, platform::Access::kRead);
+    platform::FileInfo info;
+    if (copies.isOpen() && platform::GetInfo(copies, &info)) {
+        // Records of pages that could not be put back stay for another try.
+        std::vector<std::pair<std::uint64_t, std::uint64_t>> failed;
+        std::uint64_t length = 0;
+        for (std::uint64_t at = 0; at < info.size; at += length) {
+            UndoRecord record;
+            try {
+                if (!ReadRecord(copies, at, &record, &length)) {
+                    report.failures.push_back("Cannot open file " + kCopiesName);
+                    break;
+                }
+                (UndoPage(record, dryRun) == Outcome::kRestored ? report.restored
+                                                                : report.changedSince)
+                    .push_back(record.path);
+            } catch (const TitleEngineError& e) {
+                report.failures.push_back(e.what());
+                failed.emplace_back(at, length);
+            } catch (const std::bad_alloc&) {
+                report.failures.push_back("Text exceeds memo capacity");
+                failed.emplace_back(at, length);
             }
-            const Outcome outcome = UndoPage(record, dryRun);
-            (outcome == Outcome::kRestored ? report.restored : report.changedSince)
-                .push_back(record.path);
-        } catch (const TitleEngineError& e) {
-            report.failures.push_back(e.what());
-            continue;
-        } catch (const std::bad_alloc&) {
-            report.failures.push_back("Text exceeds memo capacity");
-            continue;
         }
-        if (!dryRun) {
-            platform::RemoveInFolder(folder, name);
+        if (!dryRun && !failed.empty() && KeepOnly(folder, copies, failed)) {
+            return report;
         }
     }
     if (!dryRun && report.failures.empty()) {
+        platform::RemoveInFolder(folder, kCopiesName);
         WriteState(folder, kUndone);
     }
     return report;

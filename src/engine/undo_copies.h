@@ -1,9 +1,11 @@
-// The undo copies of a retitle, as the engine's save keeps them: one file per page in the
-// user's state folder ("undo-N.copy", readable by the user alone), holding where the page
-// is, the title and the way it was put in, and the page's bytes before the retitle; and
-// one file ("undo-state") saying where the last retitle stands. From a copy the bytes the
-// retitle wrote are rebuilt, so that undoing can tell a page still as the retitle left it
-// from one changed since, without keeping the new bytes as well.
+// The undo copies of a retitle, as the engine's save keeps them: one file in the user's
+// state folder ("undo-copies", readable by the user alone) with a record per page, appended
+// before the page is written: where the page is, the title and the way it was put in, and
+// the page's bytes before the retitle; and one file ("undo-state") saying where the last
+// retitle stands. From a record the bytes the retitle wrote are rebuilt, so that undoing
+// can tell a page still as the retitle left it from one changed since, without keeping the
+// new bytes as well. One file appended to, rather than one per page, spares the file
+// system a new name per page, which costs as much again as the copy.
 #pragma once
 
 #include "page_file.h"
@@ -23,8 +25,10 @@ struct UndoRecord {
     std::string old;
 };
 
-std::string UndoRecordBytes(const UndoRecord& record);
-bool ParseUndoRecord(std::string_view bytes, UndoRecord* record);
+// A record's first line, which gives the lengths of its head and of the old bytes; the
+// head; and the parsing of both. The old bytes follow the head, then "\nend\n".
+std::string UndoRecordHead(const UndoRecord& record, std::uint64_t oldSize);
+bool ParseUndoRecordHead(std::string_view head, UndoRecord* record);
 
 // The copy of one page, kept before the page is written and dropped again unless the
 // write succeeded (commit()).
@@ -44,8 +48,9 @@ public:
 
 private:
     UndoCopies* undo_;
-    std::string name_;
-    std::uint64_t size_ = 0;
+    bool kept_ = false;
+    std::uint64_t at_ = 0;   // where the record begins in the copies' file
+    std::uint64_t size_ = 0; // of the old bytes
     bool committed_ = false;
 };
 
