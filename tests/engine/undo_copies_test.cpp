@@ -2,6 +2,7 @@
 // byte on real files, with a page changed in between and one written in place.
 #include "title_engine.h"
 
+#include "platform/platform.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
@@ -105,6 +106,35 @@ TEST_F(Undo, ARetitleWithoutCopiesCannotBeUndone) {
     EXPECT_EQ(LastRetitleState(), UndoState::kTooLarge);
     EXPECT_EQ(UndoLastRetitle(false).state, UndoState::kTooLarge);
     EXPECT_EQ(test::ReadBytes(a), "<title>New</title>");
+}
+
+// A page with two names is rewritten in place after a journal. Its journal must hold the
+// bytes a save keeping line breaks writes, which the old bytes and the title alone would
+// rebuild with CR LF: else a save torn by a crash would be taken for someone else's change
+// and the page left torn.
+TEST_F(Undo, TornSaveKeepingLineBreaksIsUndoneByTheNextCall) {
+    struct Killed {};
+    const std::string old = "<html>\n<head><title>Old</title></head>\n<body>text</body>\n";
+    const std::string page = folder / "a.html";
+    for (const bool finished : {false, true}) {
+        test::WriteBytes(page, old);
+        ASSERT_TRUE(test::HardLink(page, folder / (finished ? "b.html" : "c.html")));
+        int writes = 0;
+        // The journal's head and tail are the first two writes; the page's is the third.
+        platform::SetCallHook([&](const char* call) {
+            if (std::string(call) == (finished ? "Truncate" : "WriteAt") &&
+                ++writes == (finished ? 1 : 3)) {
+                throw Killed();
+            }
+        });
+        EXPECT_THROW(WriteTitle(page, Fixed("New"), WriteOptions{true, nullptr}), Killed);
+        platform::SetCallHook({});
+        if (!finished) {
+            test::WriteBytes(page, "<html>\n<head><title>Ne" + old.substr(22)); // "Ned"
+        }
+        EXPECT_EQ(ReadTitle(page), finished ? "New" : "Old");
+        EXPECT_EQ(test::Journals(test::stateHomes.journals()), std::set<std::string>{});
+    }
 }
 
 TEST(Outline, SaysWhereTheTitleGoesAndWhatIsRefused) {
