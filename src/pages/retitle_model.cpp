@@ -283,6 +283,7 @@ RetitleSummary WritePlans(const std::vector<RetitlePage>& pages, const std::vect
     }
     for (std::size_t i = 0; i < plans.size() && i < pages.size(); ++i) {
         if (StopRequested(progress)) {
+            summary.notReached = plans.size() - i;
             break;
         }
         const PagePlan& plan = plans[i];

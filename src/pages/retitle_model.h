@@ -89,6 +89,7 @@ struct RetitleSummary {
     std::size_t unchanged = 0;
     std::size_t failed = 0;
     std::vector<std::string> failures; // one message per failed page
+    std::size_t notReached = 0;        // pages a stop request left untouched
 };
 // "12 written, 3 unchanged, 1 failed".
 QString SummaryText(const RetitleSummary& summary);

@@ -132,9 +132,12 @@ void TRetitleDialog::ShowOutcome(const titora::RetitleSummary& summary) {
     ui_->CloseButton->setText(QStringLiteral("Close"));
     ui_->CloseButton->setDefault(true);
     ui_->SummaryLabel->setText(titora::SummaryText(summary));
-    if (summary.failures.empty())
-        return;
     QStringList lines;
+    if (summary.notReached > 0)
+        lines
+            << QStringLiteral("Stopped: %1 pages were left as they were.").arg(summary.notReached);
+    if (lines.isEmpty() && summary.failures.empty())
+        return;
     for (const std::string& failure : summary.failures)
         lines << QString::fromLocal8Bit(failure.data(), static_cast<qsizetype>(failure.size()));
     ui_->FailureList->setPlainText(lines.join(QLatin1Char('\n')));
