@@ -112,5 +112,32 @@ TEST(RetitleModel, ActionsAndWarnings) {
     EXPECT_EQ(sixty[0].warnings, kNoWarning);
 }
 
+TEST(RetitleModel, WritesOnlyWhatChangesAndCountsEveryPage) {
+    std::vector<RetitlePage> pages = {Page("a.html", "A"), Page("b.html", "Shop"),
+                                      Page("c.html", "C"), Page("d.html", "D"),
+                                      Page("e.html", "E")};
+    pages[2].outline.refusal = "Cannot create file /srv/www/shop/c.html";
+    const std::vector<PagePlan> plans = PlanRetitle(pages, CompiledRule(Template("Shop")));
+    std::vector<std::string> written;
+    Progress progress;
+    TitleEngine engine;
+    engine.WriteTitle = [&](const std::string& path, const TitleEncoder& encode,
+                            const WriteOptions& options) {
+        EXPECT_TRUE(options.keepLineBreaks);
+        if (path.find("d.html") != std::string::npos) {
+            progress.RequestStop(); // the page in hand is finished, the next not begun
+            throw TitleEngineError("Stream write error");
+        }
+        written.push_back(path + " " + encode(""));
+    };
+    const RetitleSummary summary =
+        WritePlans(pages, plans, engine, WriteOptions{true, nullptr}, &progress);
+    EXPECT_EQ(written, std::vector<std::string>{"/srv/www/shop/a.html Shop"});
+    EXPECT_EQ(SummaryText(summary), "1 written, 1 unchanged, 2 failed");
+    EXPECT_EQ(summary.failures, (std::vector<std::string>{"Cannot create file /srv/www/shop/c.html",
+                                                          "Stream write error"}));
+    EXPECT_EQ(summary.notReached, 1u);
+}
+
 } // namespace
 } // namespace titora
