@@ -107,35 +107,32 @@ void SaveTitleWith(const std::string& path, const TitleEncoder& encodeTitle,
         const LeadBytes lead = LeadBytes::ForCodePage(codePage);
         PageBytes bytes = ReadPage(page, kTypedTitleRoom, true);
         const std::string title = encodeTitle(DeclaredEncoding(bytes.view()));
-        std::string kept;
+        std::string newBytes; // keeping the line breaks: the page's new bytes
+        std::string oldCopy;  // through the page buffer: the bytes as read, for the undo copy
         PageBuffer buffer;
         std::string_view text;
-        bool changed = false;
+        std::string_view old;
+        RetitleStatus status = RetitleStatus::kDone;
         if (options.keepLineBreaks) {
-            const RetitleStatus status = RetitleKeepingLineBreaks(bytes.view(), title, &kept);
-            if (status != RetitleStatus::kDone) {
-                Refuse(status, page);
-            }
-            text = kept;
-            changed = kept != bytes.view();
+            status = RetitleKeepingLineBreaks(bytes.view(), title, &newBytes);
+            text = newBytes;
+            old = bytes.view();
         } else {
-            // The page buffer takes the bytes over: the undo copy, if any, needs them as read.
-            std::string old;
+            // The page buffer takes the bytes over: the undo copy needs them as read.
             if (options.undo != nullptr) {
-                old.assign(bytes.view());
+                oldCopy.assign(bytes.view());
             }
-            const RetitleStatus status = RetitlePage(std::move(bytes), title, lead, &buffer);
-            if (status != RetitleStatus::kDone) {
-                Refuse(status, page);
-            }
+            status = RetitlePage(std::move(bytes), title, lead, &buffer);
             text = buffer.text();
-            changed = buffer.modified();
-            kept = std::move(old);
+            old = oldCopy;
         }
+        if (status != RetitleStatus::kDone) {
+            Refuse(status, page);
+        }
+        const bool changed = options.keepLineBreaks ? text != old : buffer.modified();
         if (!changed) {
             return;
         }
-        const std::string_view old = options.keepLineBreaks ? bytes.view() : kept;
         UndoCopy copy(options.undo, page, old, title, codePage, options.keepLineBreaks);
         SaveRequest request;
         request.text = text;
@@ -232,14 +229,14 @@ PageOutline OutlinePage(const std::string& path) {
         }
         outline.heading = std::string(FirstHeadingText(text));
         TitleEdit edit;
+        const bool closed = PlanTitleEdit(text, {}, &edit);
         if (!page.writable()) {
             outline.refusal = "Cannot create file " + path;
         } else if (text.size() != all.size()) {
             outline.refusal = "Cannot write a title into " + path + ": the file holds a NUL byte";
-        } else if (!PlanTitleEdit(text, {}, &edit)) {
+        } else if (!closed) {
             outline.refusal = "Cannot find the end of the title in " + path;
         }
-        PlanTitleEdit(text, {}, &edit);
         outline.place = static_cast<int>(edit.place);
         return outline;
     });
