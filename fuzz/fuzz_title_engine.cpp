@@ -166,6 +166,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string written(retitled.text());
     Check(retitled.modified() == (written != bytes), "an unchanged page is known as such");
     Check(written == Expected(text, title), "outside the title only breaks change");
+    // Keeping the line breaks gives the same page where the bytes hold none to change.
+    std::string kept;
+    Check(RetitleKeepingLineBreaks(bytes, given, &kept) == RetitleStatus::kDone,
+          "a page is retitled keeping its line breaks");
+    Check(bytes != text || kept == written, "keeping line breaks that are CR LF changes nothing");
 
     // Read back: the title as loaded, up to a "</title>" it may itself hold.
     const std::string loadedTitle = NormaliseLineBreaks(title, lead);

@@ -116,9 +116,10 @@ int main(int argc, char** argv) {
                                 ++reads;
                                 return real.ReadTitle(path);
                             },
-                            [&](const std::string& path, const titora::TitleEncoder& encode) {
+                            [&](const std::string& path, const titora::TitleEncoder& encode,
+                                const titora::WriteOptions& options) {
                                 ++writes;
-                                real.WriteTitle(path, encode);
+                                real.WriteTitle(path, encode, options);
                             }};
     const long baseKiB = ResidentKiB();
 

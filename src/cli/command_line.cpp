@@ -57,25 +57,38 @@ struct Given {
 
 void CheckFits(const CommandLine& line, const Given& given) {
     const Command command = line.command;
-    if (command != Command::kSet && (given.title || line.dryRun))
+    const bool set = command == Command::kSet;
+    const int rules = int(line.title.has_value()) + int(line.titleTemplate.has_value()) +
+                      int(line.find.has_value());
+    if ((command == Command::kList || command == Command::kCheck) && (given.title || line.dryRun))
         throw UsageError(std::string(command == Command::kList ? "list" : "check") + " takes no " +
                          (line.dryRun ? "--dry-run" : "--title"));
-    if (command == Command::kSet && line.json)
+    if (command != Command::kList && command != Command::kCheck && line.json)
         throw UsageError("--json goes with list and check only");
     if (command != Command::kCheck && (line.sarif || given.checkOption))
         throw UsageError("--sarif, --max-length, --min-length and --ignore go with check only");
     if (line.json && line.sarif)
         throw UsageError("--json and --sarif cannot go together");
-    if (command == Command::kSet && !line.title)
-        throw UsageError("set needs --title TEXT");
+    if (!set && (rules > 0 || line.regex || line.ignoreCase || line.keepLineBreaks || line.noUndo))
+        throw UsageError("--title, --template, --replace and their options go with set only");
+    if (set && rules != 1)
+        throw UsageError("set needs one of --title TEXT, --template TEXT and --replace FIND "
+                         "REPLACEMENT");
+    if ((line.regex || line.ignoreCase) && !line.find)
+        throw UsageError("--regex and --ignore-case go with --replace only");
+    if (command == Command::kUndo) {
+        if (!line.paths.empty() || line.recursive)
+            throw UsageError("undo takes no page");
+        return;
+    }
     if (line.paths.empty())
         throw UsageError("no page given");
 }
 
 // The options that take a value, whose value is skipped when looking for --help.
 bool TakesValue(const std::string& arg) {
-    return arg == "-t" || arg == "--title" || arg == "--max-length" || arg == "--min-length" ||
-           arg == "--ignore";
+    return arg == "-t" || arg == "--title" || arg == "--template" || arg == "--max-length" ||
+           arg == "--min-length" || arg == "--ignore";
 }
 
 Command CommandNamed(const std::string& arg) {
@@ -85,6 +98,8 @@ Command CommandNamed(const std::string& arg) {
         return Command::kSet;
     if (arg == "check")
         return Command::kCheck;
+    if (arg == "undo")
+        return Command::kUndo;
     throw UsageError("unknown command '" + arg + "'");
 }
 
@@ -100,6 +115,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             return Alone(Command::kVersion);
         if (TakesValue(args[at]))
             ++at;
+        else if (args[at] == "--replace")
+            at += 2;
     }
 
     CommandLine line;
@@ -141,6 +158,21 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
                 .ignored[static_cast<std::size_t>(RuleValue(OptionValue(args, &at, "--ignore")))] =
                 true;
             given.checkOption = true;
+        } else if (IsWithValue(arg, "--template")) {
+            line.titleTemplate = OptionValue(args, &at, "--template");
+        } else if (arg == "--replace") {
+            if (at + 2 >= args.size())
+                throw UsageError("option --replace needs FIND and REPLACEMENT");
+            line.find = args[++at];
+            line.replacement = args[++at];
+        } else if (arg == "--regex") {
+            line.regex = true;
+        } else if (Is(arg, "-i", "--ignore-case")) {
+            line.ignoreCase = true;
+        } else if (arg == "--keep-line-breaks") {
+            line.keepLineBreaks = true;
+        } else if (arg == "--no-undo") {
+            line.noUndo = true;
         } else {
             throw UsageError("unknown option '" + arg + "'");
         }
@@ -153,15 +185,21 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 
 const char* HelpText() {
     return R"(Usage: titora-cli list [-r] [--json] PATH...
-       titora-cli set --title TEXT [-r] [--dry-run] PATH...
+       titora-cli set --title TEXT [OPTIONS] PATH...
+       titora-cli set --template TEXT [OPTIONS] PATH...
+       titora-cli set --replace FIND REPLACEMENT [--regex] [-i] [OPTIONS] PATH...
+       titora-cli undo [--dry-run]
        titora-cli check [-r] [--json | --sarif] [--max-length N] [--min-length N]
                         [--ignore RULE]... PATH...
-Lists the titles of web pages, writes one new title into every page, or checks the
-titles of a site, with the same engine and the same care as Titora's window.
+Lists the titles of web pages, writes new titles into them, or checks the titles
+of a site, with the same engine and the same care as Titora's window.
 
 Commands:
   list                print each page's path, a tab and its title, one page a line
-  set                 make TEXT the title of every page, going on past failures
+  set                 give every page a new title, going on past failures; pages
+                      whose title stays as it is are not written
+  undo                put back the pages of the last set as they were before it,
+                      where no one has changed them since
   check               print what is wrong with the pages' titles, one finding a
                       line: path, rule and detail, tab-separated, sorted by path
 
@@ -174,8 +212,22 @@ Options:
       --min-length N  (check) a title of fewer than N characters is too short (10)
       --ignore RULE   (check) do not report RULE; may be given more than once
   -t, --title TEXT    (set) the new title, written as given
-  -n, --dry-run       (set) print each page's path, title now and new title,
-                      tab-separated, and write nothing
+      --template TEXT (set) each page's title from TEXT, where {title}, {name},
+                      {h1}, {folder} and {n} stand for the page's title, file
+                      name without extension, first h1's text, folder's name and
+                      place among the pages; {{ and }} for braces
+      --replace FIND REPLACEMENT
+                      (set) replace FIND by REPLACEMENT in each page's title
+      --regex         (set) FIND is a regular expression; \1 in REPLACEMENT
+                      stands for its first group
+  -i, --ignore-case   (set) FIND matches without regard to letter case
+      --keep-line-breaks
+                      (set) change only the title's bytes; without it every line
+                      break of a written page becomes CR LF
+      --no-undo       (set) keep no undo copies: needed above 1 GiB of pages
+  -n, --dry-run       (set) print each page's path, what will happen, its title
+                      now and its new title, tab-separated, and write nothing;
+                      (undo) print the pages it would put back
   -h, --help          print this help and end
   -v, --version       print the version and end
   --                  every later argument is a path, also one beginning with '-'
@@ -188,7 +240,7 @@ browser shows them: references decoded, white space collapsed, characters counte
 In the lines printed, a backslash, tab, carriage return and line feed in a path or
 title show as \\, \t, \r and \n, other control characters as \xHH; on Windows a
 path's backslashes show as they are. Messages go to standard error, one line each,
-each beginning "titora-cli: ".
+each beginning "titora-cli: "; set and undo end with a summary line there.
 
 Exit status: 0 all done (check: nothing found), 1 some pages failed (check: something
 found), 2 bad usage.

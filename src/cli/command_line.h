@@ -11,7 +11,7 @@
 
 namespace titora::cli {
 
-enum class Command { kList, kSet, kCheck, kHelp, kVersion };
+enum class Command { kList, kSet, kCheck, kUndo, kHelp, kVersion };
 
 struct CommandLine {
     Command command = Command::kHelp;
@@ -19,7 +19,15 @@ struct CommandLine {
     bool json = false;
     bool sarif = false;
     bool dryRun = false;
+    // The rule of set: one title, a template, or a find and replace.
     std::optional<std::string> title;
+    std::optional<std::string> titleTemplate;
+    std::optional<std::string> find;
+    std::string replacement;
+    bool regex = false;
+    bool ignoreCase = false;
+    bool keepLineBreaks = false;
+    bool noUndo = false;
     std::vector<std::string> paths;
     // check: the lengths and the rules left out.
     TitleCheckOptions checks;
@@ -40,8 +48,9 @@ public:
 //       // -> kSet, title "Shop", paths {"-odd.html"}
 //
 // Throws UsageError for an unknown command or option, an option the command does not
-// take, a missing --title for set, --json with --sarif, a length that is no number, a
-// rule that does not exist, or no path at all.
+// take, set without exactly one of --title, --template and --replace, --json with --sarif,
+// a length that is no number, a rule that does not exist, or no path at all (undo takes
+// none).
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
 // The text --help prints.

@@ -3,6 +3,7 @@
 // that page declares.
 #include "pages.h"
 
+#include "retitle_model.h"
 #include "shown_title.h"
 #include "title_engine.h"
 #include "title_text.h"
@@ -36,12 +37,51 @@ PageTitles ReadCheckedPage(const std::string& path) {
     return ExamineTitles(ReadTitleElements(path), ShownTitle);
 }
 
-std::string PreviewPageTitle(const std::string& path, const std::string& title) {
-    return PreviewWriteTitle(path, EncoderFor(title));
+std::vector<PlannedPage> PlanPages(const CommandLine& line, const std::vector<std::string>& paths) {
+    RetitleRule rule;
+    if (line.titleTemplate) {
+        rule = {RetitleRule::Kind::kTemplate,
+                QString::fromLocal8Bit(*line.titleTemplate),
+                {},
+                false,
+                false};
+    } else if (line.find) {
+        rule = {RetitleRule::Kind::kReplace, QString::fromLocal8Bit(*line.find),
+                QString::fromLocal8Bit(line.replacement), line.regex, line.ignoreCase};
+    } else {
+        rule.text = QString::fromLocal8Bit(line.title.value_or(std::string()));
+    }
+    std::optional<CompiledRule> compiled;
+    try {
+        compiled.emplace(rule);
+    } catch (const RetitleRuleError& e) {
+        throw UsageError(e.what());
+    }
+    const std::vector<RetitlePage> pages = ReadRetitlePages(paths);
+    const std::vector<PagePlan> plans = PlanRetitle(pages, *compiled);
+    std::vector<PlannedPage> planned(pages.size());
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        const RetitlePage& page = pages[i];
+        const PagePlan& plan = plans[i];
+        PlannedPage& out = planned[i];
+        out.path = paths[i];
+        out.kind = plan.action == RetitleAction::kRefused     ? PlannedPage::Kind::kRefused
+                   : plan.action == RetitleAction::kUnchanged ? PlannedPage::Kind::kUnchanged
+                                                              : PlannedPage::Kind::kWrite;
+        out.action = ActionText(plan).toLocal8Bit().toStdString();
+        out.oldTitle = page.outline.hasTitle
+                           ? page.outline.title
+                           : std::string(page.readError.empty() ? "UnTitled" : "");
+        out.newTitle = plan.newTitle.toLocal8Bit().toStdString();
+        out.reason = page.readError.empty() ? page.outline.refusal : page.readError;
+        out.systemReason = page.readError.empty() ? page.outline.refusalReason : page.readReason;
+        out.size = page.outline.size;
+    }
+    return planned;
 }
 
-void WritePageTitle(const std::string& path, const std::string& title) {
-    WriteTitle(path, EncoderFor(title));
+void WritePlannedPage(const PlannedPage& page, const WriteOptions& options) {
+    WriteTitle(page.path, EncoderFor(page.newTitle), options);
 }
 
 } // namespace titora::cli

@@ -5,10 +5,14 @@
 // checks take a title's bytes as UTF-8 with only its white space collapsed.
 #pragma once
 
+#include "command_line.h"
 #include "title_checks.h"
+#include "title_engine.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace titora::cli {
 
@@ -32,12 +36,26 @@ ListedPage ReadListedPage(const std::string& path);
 // shows them. Throws TitleEngineError, as ReadTitleElements does.
 PageTitles ReadCheckedPage(const std::string& path);
 
-// Checks that `title` could be written into the page at `path`, writing nothing, and
-// returns the title the page holds now. Throws the TitleEngineError a write would.
-std::string PreviewPageTitle(const std::string& path, const std::string& title);
+// One page of a set, planned before anything is written.
+struct PlannedPage {
+    enum class Kind { kWrite, kUnchanged, kRefused };
+    std::string path;
+    Kind kind = Kind::kUnchanged;
+    std::string action;       // what will happen, as a trial run prints it
+    std::string oldTitle;     // as the page holds it, "UnTitled" where it has none
+    std::string newTitle;     // text in the locale's encoding
+    std::string reason;       // the engine's message, for a refused page
+    std::string systemReason; // and the system's reason, where there is one
+    std::uint64_t size = 0;
+};
 
-// Writes `title`, text in the locale's encoding as typed, into the page at `path`, in the
-// encoding the page declares, as the window does. Throws TitleEngineError.
-void WritePageTitle(const std::string& path, const std::string& title);
+// Plans the rule of `line` (a title, a template or a find and replace) over `paths`, in
+// order, reading each page once. Throws UsageError for a rule that cannot be applied (an
+// unknown placeholder, a bad regular expression), before anything is written.
+std::vector<PlannedPage> PlanPages(const CommandLine& line, const std::vector<std::string>& paths);
+
+// Writes the new title of `page`, in the encoding the page declares, as the window does.
+// Throws TitleEngineError.
+void WritePlannedPage(const PlannedPage& page, const WriteOptions& options);
 
 } // namespace titora::cli

@@ -42,12 +42,58 @@ PageTitles ReadCheckedPage(const std::string& path) {
     return ExamineTitles(ReadTitleElements(path), CollapsedBytes);
 }
 
-std::string PreviewPageTitle(const std::string& path, const std::string& title) {
-    return PreviewWriteTitle(path, [&title](std::string_view) { return title; });
+namespace {
+
+const char* ActionOf(int place) {
+    switch (place) {
+    case 1:
+        return "insert a title";
+    case 2:
+        return "insert head and title";
+    case 3:
+        return "insert at the start";
+    default:
+        return "replace the title";
+    }
 }
 
-void WritePageTitle(const std::string& path, const std::string& title) {
-    WriteTitle(path, title);
+} // namespace
+
+std::vector<PlannedPage> PlanPages(const CommandLine& line, const std::vector<std::string>& paths) {
+    if (!line.title)
+        throw UsageError("--template and --replace need a titora-cli built with Qt");
+    std::vector<PlannedPage> planned;
+    for (const std::string& path : paths) {
+        PlannedPage page;
+        page.path = path;
+        page.newTitle = *line.title;
+        try {
+            const PageOutline outline = OutlinePage(path);
+            page.oldTitle = outline.hasTitle ? outline.title : "UnTitled";
+            page.size = outline.size;
+            page.reason = outline.refusal;
+            page.systemReason = outline.refusalReason;
+            page.kind = !outline.refusal.empty() ? PlannedPage::Kind::kRefused
+                        : outline.hasTitle && outline.title == *line.title
+                            ? PlannedPage::Kind::kUnchanged
+                            : PlannedPage::Kind::kWrite;
+            page.action =
+                page.kind == PlannedPage::Kind::kUnchanged ? "unchanged" : ActionOf(outline.place);
+        } catch (const TitleEngineError& e) {
+            page.kind = PlannedPage::Kind::kRefused;
+            page.reason = e.what();
+            page.systemReason = e.reason();
+        }
+        if (page.kind == PlannedPage::Kind::kRefused)
+            page.action = "refused: " + page.reason;
+        planned.push_back(std::move(page));
+    }
+    return planned;
+}
+
+void WritePlannedPage(const PlannedPage& page, const WriteOptions& options) {
+    WriteTitle(
+        page.path, [&page](std::string_view) { return page.newTitle; }, options);
 }
 
 } // namespace titora::cli

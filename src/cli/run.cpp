@@ -120,27 +120,98 @@ void List(const CommandLine& line, std::FILE* out, Messages& messages) {
         Write(out, listed == 0 ? "]\n" : "\n]\n");
 }
 
-void Set(const CommandLine& line, std::FILE* out, Messages& messages) {
-    const std::string& title = *line.title;
+std::string Count(std::size_t n, const char* what) {
+    return std::to_string(n) + " " + what;
+}
+
+void PrintPlan(std::FILE* out, const PlannedPage& page) {
     std::string text;
-    ForEachPage(line, messages, [&](const std::string& path) {
-        Guarded(path, messages, [&] {
-            if (!line.dryRun) {
-                WritePageTitle(path, title);
-                return;
-            }
-            const std::string now = PreviewPageTitle(path, title);
-            text.clear();
-            for (const std::string* field : {&path, &now, &title}) {
-                if (field == &path)
-                    AppendPathField(text, *field);
-                else
-                    AppendLineField(text, *field);
-                text += field == &title ? '\n' : '\t';
-            }
-            Write(out, text);
-        });
-    });
+    AppendPathField(text, page.path);
+    text += '\t';
+    for (const std::string* field : {&page.action, &page.oldTitle, &page.newTitle}) {
+        AppendLineField(text, *field);
+        text += field == &page.newTitle ? '\n' : '\t';
+    }
+    Write(out, text);
+}
+
+void Set(const CommandLine& line, std::FILE* out, Messages& messages) {
+    std::vector<std::string> paths;
+    ForEachPage(line, messages, [&](const std::string& path) { paths.push_back(path); });
+    const std::vector<PlannedPage> planned = PlanPages(line, paths);
+    std::size_t toWrite = 0, unchanged = 0, refused = 0;
+    std::uint64_t bytes = 0;
+    for (const PlannedPage& page : planned) {
+        toWrite += page.kind == PlannedPage::Kind::kWrite;
+        unchanged += page.kind == PlannedPage::Kind::kUnchanged;
+        refused += page.kind == PlannedPage::Kind::kRefused;
+        bytes += page.kind == PlannedPage::Kind::kWrite ? page.size : 0;
+    }
+    if (line.dryRun) {
+        for (const PlannedPage& page : planned) {
+            PrintPlan(out, page);
+            if (page.kind == PlannedPage::Kind::kRefused)
+                messages.fail(page.path, page.reason, page.systemReason);
+        }
+        messages.say(Count(toWrite, "to write") + ", " + Count(unchanged, "unchanged") + ", " +
+                     Count(refused, "refused"));
+        return;
+    }
+    if (bytes > kUndoLimit && !line.noUndo)
+        throw UsageError("the pages to write hold more than 1 GiB, too much to keep for undo: "
+                         "give --no-undo to write them without");
+    UndoCopies undo(!line.noUndo);
+    const WriteOptions options{line.keepLineBreaks, &undo};
+    std::size_t written = 0, failed = 0;
+    for (const PlannedPage& page : planned) {
+        if (page.kind == PlannedPage::Kind::kRefused) {
+            messages.fail(page.path, page.reason, page.systemReason);
+            ++failed;
+            continue;
+        }
+        if (page.kind == PlannedPage::Kind::kUnchanged)
+            continue;
+        try {
+            WritePlannedPage(page, options);
+            ++written;
+        } catch (const TitleEngineError& e) {
+            messages.fail(page.path, e.what(), e.reason());
+            ++failed;
+        }
+    }
+    messages.say(Count(written, "written") + ", " + Count(unchanged, "unchanged") + ", " +
+                 Count(failed, "failed"));
+}
+
+void Undo(const CommandLine& line, std::FILE* out, Messages& messages) {
+    const UndoReport report = UndoLastRetitle(line.dryRun);
+    switch (report.state) {
+    case UndoState::kNone:
+        messages.fail("there is no retitle to undo");
+        return;
+    case UndoState::kTooLarge:
+        messages.fail("the last retitle cannot be undone: it kept no undo copies");
+        return;
+    case UndoState::kUndone:
+        messages.fail("the last retitle has been undone already");
+        return;
+    case UndoState::kUndoable:
+        break;
+    }
+    std::string text;
+    for (const std::string& path : report.restored) {
+        text.clear();
+        AppendPathField(text, path);
+        text += '\n';
+        Write(out, text);
+    }
+    for (const std::string& path : report.changedSince)
+        messages.fail(path, path + ": changed since the retitle, left as it is", {});
+    for (const std::string& failure : report.failures)
+        messages.fail(failure);
+    messages.say(Count(report.restored.size(), line.dryRun ? "to put back" : "put back") + ", " +
+                 Count(report.changedSince.size(), "changed since") + ", " +
+                 Count(report.failures.size(), "failed"));
 }
 
 // Finishes saves a crash cut short; a state folder that cannot be trusted is told, as
@@ -186,7 +257,7 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
             Set(line, out, messages);
             break;
         case Command::kCheck:
-            RecoverInterruptedSaves();
+            Recover(messages);
             found = Check(
                 line,
                 [&](const auto& check) {
@@ -196,7 +267,15 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
                 },
                 out, [&](const std::string& text) { messages.say(text); });
             break;
+        case Command::kUndo:
+            Recover(messages);
+            Undo(line, out, messages);
+            break;
         }
+    } catch (const UsageError& e) {
+        // A rule that cannot be applied is found before anything is written.
+        messages.say(std::string("titora-cli: ") + e.what());
+        return kBadUsage;
     } catch (const std::exception& e) {
         messages.fail(e.what());
     }

@@ -93,7 +93,8 @@ Replaced ReplaceThroughTemporary(PageFile& page, std::string_view text) {
 // is on the disk. The text is written over the old bytes and the file cut to length
 // afterwards, so that putting the old bytes back on a failure needs no new disk space.
 Saved RewriteInPlace(const PageFile& page, const SaveRequest& request) {
-    SaveJournal journal(page, request.title, request.codePage);
+    SaveJournal journal(page, request.title, request.codePage,
+                        request.journalText ? std::optional(request.text) : std::nullopt);
     if (!page.atItsName()) {
         journal.remove();
         FailCreate(page);

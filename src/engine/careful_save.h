@@ -22,6 +22,9 @@ struct SaveRequest {
     // the new ones: the title put in, and the code page it was put in with.
     std::string_view title;
     unsigned codePage = 0;
+    // The new bytes cannot be rebuilt from the old ones and the title (the line breaks are
+    // kept, or old bytes are put back): the journal holds `text` itself.
+    bool journalText = false;
 };
 
 enum class Saved {

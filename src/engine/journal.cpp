@@ -64,6 +64,8 @@ public:
     }
 
     // "key length:bytes" and what follows it.
+    bool startsWith(std::string_view text) const { return rest_.substr(0, text.size()) == text; }
+
     bool field(std::string_view key, std::string_view* value, std::string_view after) {
         std::uint64_t length = 0;
         if (!literal(key) || !literal(" ") || !number(&length, 10) || !literal(":") ||
@@ -92,6 +94,9 @@ std::string JournalHead(const JournalRecord& record, std::uint64_t oldSize) {
     head.append(Field("folder", record.folder)).append("\n");
     head.append(Field("name", record.name)).append("\n");
     head.append(Field("title", record.title)).append("\n");
+    if (record.next) {
+        head.append(Field("new", *record.next)).append("\n");
+    }
     // The old bytes follow, then the tail.
     head.append("old ").append(std::to_string(oldSize)).append(":");
     return head;
@@ -124,9 +129,18 @@ bool ParseJournal(std::string_view bytes, JournalRecord* record) {
         !reader.number(&record->page.index, 16) || !reader.literal("\ncode-page ") ||
         !reader.number(&codePage, 10) || !reader.literal("\n") ||
         !reader.field("folder", &folder, "\n") || !reader.field("name", &name, "\n") ||
-        !reader.field("title", &title, "\n") ||
+        !reader.field("title", &title, "\n")) {
+        return false;
+    }
+    std::string_view next;
+    const bool hasNext = reader.startsWith("new ");
+    if ((hasNext && !reader.field("new", &next, "\n")) ||
         !reader.field("old", &record->old, JournalTail(record->serial))) {
         return false;
+    }
+    record->next.reset();
+    if (hasNext) {
+        record->next = std::string(next);
     }
     record->codePage = static_cast<unsigned>(codePage);
     record->folder = folder;
@@ -188,7 +202,8 @@ bool EmptySlot(const platform::Folder& state, const std::string& name, const pla
     return platform::RemoveInFolder(state, name);
 }
 
-SaveJournal::SaveJournal(const PageFile& page, std::string_view title, unsigned codePage)
+SaveJournal::SaveJournal(const PageFile& page, std::string_view title, unsigned codePage,
+                         std::optional<std::string_view> next)
     : state_(platform::OpenStateFolder(true)) {
     const auto failCreate = [&] { throw TitleEngineError("Cannot create file " + page.path()); };
     JournalRecord record;
@@ -197,6 +212,9 @@ SaveJournal::SaveJournal(const PageFile& page, std::string_view title, unsigned 
     record.codePage = codePage;
     record.name = page.name();
     record.title = std::string(title);
+    if (next) {
+        record.next = std::string(*next);
+    }
     platform::FileInfo now;
     bool created = false;
     if (!state_.isOpen() || !platform::FolderPath(page.folder(), &record.folder) ||

@@ -27,6 +27,7 @@
 #include "title_engine.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -44,10 +45,13 @@ class SaveJournal {
 public:
     // Writes and flushes the journal of rewriting `page` with `title` put in with code
     // page `codePage` into a free slot; the page's bytes are copied into it as they now
-    // stand. Throws TitleEngineError "Cannot create file %s" when no journal can be made
-    // (no state folder, or no free slot), "Stream write error" when it cannot be written
-    // whole; nothing of it is left then.
-    SaveJournal(const PageFile& page, std::string_view title, unsigned codePage);
+    // stand. With `next`, the journal holds the new bytes themselves, for a save whose
+    // bytes cannot be rebuilt from the old ones and the title. Throws TitleEngineError
+    // "Cannot create file %s" when no journal can be made (no state folder, or no free
+    // slot), "Stream write error" when it cannot be written whole; nothing of it is left
+    // then.
+    SaveJournal(const PageFile& page, std::string_view title, unsigned codePage,
+                std::optional<std::string_view> next = std::nullopt);
 
     // Puts the page's old bytes back and flushes them. False when that fails.
     bool restore(const platform::File& page) const;
@@ -82,8 +86,9 @@ struct JournalRecord {
     std::string folder; // the path of the page's folder
     std::string name;   // the page's name in it
     std::string title;
-    std::string_view old;   // the page's old bytes, within the journal's bytes
-    std::size_t length = 0; // of the whole journal, up to the slot's bytes after it
+    std::optional<std::string> next; // the new bytes, where they cannot be rebuilt
+    std::string_view old;            // the page's old bytes, within the journal's bytes
+    std::size_t length = 0;          // of the whole journal, up to the slot's bytes after it
 };
 
 // The journal's bytes before and after the old bytes; `record.old` is not looked at.

@@ -176,7 +176,9 @@ Recovery Recover(const platform::Folder& state, const std::string& name, const P
     const bool retitled =
         RetitlePageBytes(record.old, record.title, LeadBytes::ForCodePage(record.codePage),
                          &rebuilt) == RetitleStatus::kDone;
-    const std::string_view next = retitled ? rebuilt.text() : record.old;
+    const std::string_view next = record.next ? std::string_view(*record.next)
+                                  : retitled  ? rebuilt.text()
+                                              : record.old;
     const PageState pageState = reached == Reached::kAnotherFile
                                     ? PageState::kForeign
                                     : ComparePage(current.view(), record.old, next);

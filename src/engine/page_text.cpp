@@ -1,5 +1,6 @@
 #include "page_text.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -110,34 +111,83 @@ std::size_t HeadInsertionOffset(std::string_view text) {
     return end == std::string_view::npos ? start : end + 1;
 }
 
-bool PutTitle(PageBuffer& buffer, std::string_view title) {
+bool PlanTitleEdit(std::string_view text, std::string_view title, TitleEdit* edit) {
     // A title ends at a NUL, as the edit control that first held page texts took it: a
     // NUL written into the page would end its text there for every later reading and
     // make the page one that WriteTitle refuses.
     title = title.substr(0, title.find('\0'));
-    const std::string_view text = buffer.text();
     if (const std::optional<TitleSpan> span = FindTitle(text)) {
         // A title without its end would have the rest of the page taken as title and
         // replaced: refuse rather than lose the document.
         if (!span->closed) {
             return false;
         }
-        buffer.select(static_cast<std::ptrdiff_t>(span->begin),
-                      static_cast<std::ptrdiff_t>(span->end - span->begin));
-        buffer.replaceSelection(title);
+        *edit = TitleEdit{TitlePlace::kReplace, span->begin, span->end - span->begin,
+                          std::string(title)};
         return true;
     }
     if (const std::size_t head = FindTag(text, kHeadTag); head != std::string_view::npos) {
-        buffer.select(static_cast<std::ptrdiff_t>(head + kHeadTag.size()), 0);
-        buffer.replaceSelection(TitleElement(title, false));
+        *edit = TitleEdit{TitlePlace::kAfterHead, head + kHeadTag.size(), 0,
+                          TitleElement(title, false)};
         return true;
     }
     const std::size_t html = FindTag(text, kHtmlTag);
-    const std::size_t at =
-        html != std::string_view::npos ? html + kHtmlTag.size() : HeadInsertionOffset(text);
-    buffer.select(static_cast<std::ptrdiff_t>(at), 0);
-    buffer.replaceSelection(TitleElement(title, true));
+    if (html != std::string_view::npos) {
+        *edit =
+            TitleEdit{TitlePlace::kAfterHtml, html + kHtmlTag.size(), 0, TitleElement(title, true)};
+        return true;
+    }
+    *edit =
+        TitleEdit{TitlePlace::kAtStart, HeadInsertionOffset(text), 0, TitleElement(title, true)};
     return true;
+}
+
+bool PutTitle(PageBuffer& buffer, std::string_view title) {
+    TitleEdit edit;
+    if (!PlanTitleEdit(buffer.text(), title, &edit)) {
+        return false;
+    }
+    buffer.select(static_cast<std::ptrdiff_t>(edit.at), static_cast<std::ptrdiff_t>(edit.length));
+    buffer.replaceSelection(edit.insertion);
+    return true;
+}
+
+RetitleStatus RetitleKeepingLineBreaks(std::string_view bytes, std::string_view title,
+                                       std::string* out) {
+    if (TextLength(bytes) != bytes.size()) {
+        return RetitleStatus::kHoldsNul;
+    }
+    TitleEdit edit;
+    if (!PlanTitleEdit(bytes, title, &edit)) {
+        return RetitleStatus::kNoEndOfTitle;
+    }
+    out->clear();
+    out->reserve(bytes.size() - edit.length + edit.insertion.size());
+    out->append(bytes.substr(0, edit.at)).append(edit.insertion);
+    out->append(bytes.substr(edit.at + edit.length));
+    return RetitleStatus::kDone;
+}
+
+std::string_view FirstHeadingText(std::string_view text, std::size_t limit) {
+    constexpr std::string_view kHeading = "<h1";
+    constexpr std::string_view kHeadingEnd = "</h1";
+    for (std::size_t at = FindTag(text, kHeading); at != std::string_view::npos;
+         at = FindTag(text, kHeading, at + 1)) {
+        const std::size_t after = at + kHeading.size();
+        if (after >= text.size() ||
+            (text[after] != '>' && text[after] != '/' && !IsBlank(text[after]))) {
+            continue; // "<h10>" or "<h1x>" is another element
+        }
+        const std::size_t close = text.find('>', after);
+        if (close == std::string_view::npos) {
+            return {};
+        }
+        const std::size_t begin = close + 1;
+        const std::size_t end = FindTag(text, kHeadingEnd, begin);
+        const std::size_t stop = end == std::string_view::npos ? text.size() : end;
+        return text.substr(begin, std::min(stop - begin, limit));
+    }
+    return {};
 }
 
 std::size_t RoomInFrontFor(std::string_view title) {

@@ -51,6 +51,26 @@ std::string TitleOfPageBytes(std::string_view bytes, const LeadBytes& lead);
 // and after a "<!DOCTYPE ...>" declaration that opens the text.
 std::size_t HeadInsertionOffset(std::string_view text);
 
+// Where a title goes in a page text, as PutTitle puts it there.
+enum class TitlePlace {
+    kReplace,   // between the first "<title>" and the first "</title>" after it
+    kAfterHead, // a title element, right after the first "<head>"
+    kAfterHtml, // a head element holding one, right after the first "<html>"
+    kAtStart,   // a head element holding one, at HeadInsertionOffset
+};
+
+// One change that puts a title into a text: `length` bytes at `at` become `insertion`.
+struct TitleEdit {
+    TitlePlace place = TitlePlace::kReplace;
+    std::size_t at = 0;
+    std::size_t length = 0;
+    std::string insertion;
+};
+
+// The change that makes `title` the title of `text` (the title ending before a NUL it may
+// hold). False when "<title>" has no "</title>" after it.
+bool PlanTitleEdit(std::string_view text, std::string_view title, TitleEdit* edit);
+
 // Makes `title` the title of the text in `buffer`: replaces the text between the tags,
 // or inserts a title element after the first "<head>", or a head element holding one
 // after the first "<html>" or at HeadInsertionOffset. The title ends before a NUL it
@@ -68,6 +88,16 @@ std::size_t RoomInFrontFor(std::string_view title);
 // `bytes` should have RoomInFrontFor(title) in front and PageBytes::RoomToGrow behind.
 RetitleStatus RetitlePage(PageBytes bytes, std::string_view title, const LeadBytes& lead,
                           PageBuffer* buffer);
+
+// What WriteTitle does when it keeps the page's line breaks: `bytes` with `title` put in
+// place in `*out`, every other byte as it was.
+RetitleStatus RetitleKeepingLineBreaks(std::string_view bytes, std::string_view title,
+                                       std::string* out);
+
+// The text inside the first "<h1>" element of `text` (a start tag "<h1" followed by ">",
+// "/" or a blank), up to the first "</h1" after it or `limit` bytes, tags within kept.
+// Empty when there is none.
+std::string_view FirstHeadingText(std::string_view text, std::size_t limit = 4096);
 
 // RetitlePage on a copy of `bytes` given the room WriteTitle gives a loaded file.
 RetitleStatus RetitlePageBytes(std::string_view bytes, std::string_view title,

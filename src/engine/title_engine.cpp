@@ -7,6 +7,7 @@
 #include "page_file.h"
 #include "page_head.h"
 #include "page_text.h"
+#include "undo_copies.h"
 
 #include <new>
 #include <stdexcept>
@@ -104,6 +105,64 @@ void SaveTitle(const std::string& path, const TitleEncoder& encodeTitle, std::si
     });
 }
 
+[[noreturn]] void Refuse(RetitleStatus status, const PageFile& page) {
+    if (status == RetitleStatus::kHoldsNul) {
+        throw TitleEngineError("Cannot write a title into " + page.path() +
+                               ": the file holds a NUL byte");
+    }
+    throw TitleEngineError("Cannot find the end of the title in " + page.path());
+}
+
+// WriteTitle as `options` say: the page's bytes are read whole, kept as an undo copy where
+// asked, and retitled either through the page buffer or, keeping the line breaks, byte for
+// byte around the title.
+void SaveTitleWith(const std::string& path, const TitleEncoder& encodeTitle,
+                   const WriteOptions& options) {
+    WithinCapacity([&] {
+        PageFile page(path, PageFile::Purpose::kWriting);
+        RecoverInterruptedSave(page);
+        CheckSavable(page);
+        const unsigned codePage = platform::SystemCodePage();
+        const LeadBytes lead = LeadBytes::ForCodePage(codePage);
+        PageBytes bytes = ReadPage(page, kTypedTitleRoom, true);
+        const std::string title = encodeTitle(DeclaredEncoding(bytes.view()));
+        std::string newBytes; // keeping the line breaks: the page's new bytes
+        std::string oldCopy;  // through the page buffer: the bytes as read, for the undo copy
+        PageBuffer buffer;
+        std::string_view text;
+        std::string_view old;
+        RetitleStatus status = RetitleStatus::kDone;
+        if (options.keepLineBreaks) {
+            status = RetitleKeepingLineBreaks(bytes.view(), title, &newBytes);
+            text = newBytes;
+            old = bytes.view();
+        } else {
+            // The page buffer takes the bytes over: the undo copy needs them as read.
+            if (options.undo != nullptr) {
+                oldCopy.assign(bytes.view());
+            }
+            status = RetitlePage(std::move(bytes), title, lead, &buffer);
+            text = buffer.text();
+            old = oldCopy;
+        }
+        if (status != RetitleStatus::kDone) {
+            Refuse(status, page);
+        }
+        const bool changed = options.keepLineBreaks ? text != old : buffer.modified();
+        if (!changed) {
+            return;
+        }
+        UndoCopy copy(options.undo, page, old, title, codePage, options.keepLineBreaks);
+        SaveRequest request;
+        request.text = text;
+        request.title = title;
+        request.codePage = codePage;
+        request.journalText = options.keepLineBreaks;
+        SavePage(page, request);
+        copy.commit();
+    });
+}
+
 } // namespace
 
 std::string ReadTitle(const std::string& path) {
@@ -161,6 +220,46 @@ void WriteTitle(const std::string& path, const std::string& title) {
 
 void WriteTitle(const std::string& path, const TitleEncoder& encodeTitle) {
     SaveTitle(path, encodeTitle, kTypedTitleRoom);
+}
+
+void WriteTitle(const std::string& path, const TitleEncoder& encodeTitle,
+                const WriteOptions& options) {
+    if (!options.keepLineBreaks && options.undo == nullptr) {
+        SaveTitle(path, encodeTitle, kTypedTitleRoom);
+        return;
+    }
+    SaveTitleWith(path, encodeTitle, options);
+}
+
+PageOutline OutlinePage(const std::string& path) {
+    return WithinCapacity([&] {
+        PageFile page(path, PageFile::Purpose::kWriting);
+        RecoverInterruptedSave(page);
+        const PageBytes bytes = ReadPage(page);
+        const std::string_view all = bytes.view();
+        const std::string_view text = all.substr(0, TextLength(all));
+        PageOutline outline;
+        outline.size = all.size();
+        outline.declaredEncoding = DeclaredEncoding(all);
+        outline.title = TitleOfPageBytes(all, LeadBytes::ForSystem());
+        outline.hasTitle = FindTitle(text).has_value();
+        if (!outline.hasTitle) {
+            outline.title.clear();
+        }
+        outline.heading = std::string(FirstHeadingText(text));
+        TitleEdit edit;
+        const bool closed = PlanTitleEdit(text, {}, &edit);
+        if (!page.writable()) {
+            outline.refusal = "Cannot create file " + path;
+            outline.refusalReason = page.whyNotWritable();
+        } else if (text.size() != all.size()) {
+            outline.refusal = "Cannot write a title into " + path + ": the file holds a NUL byte";
+        } else if (!closed) {
+            outline.refusal = "Cannot find the end of the title in " + path;
+        }
+        outline.place = static_cast<int>(edit.place);
+        return outline;
+    });
 }
 
 std::string PreviewWriteTitle(const std::string& path, const TitleEncoder& encodeTitle) {

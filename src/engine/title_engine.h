@@ -7,7 +7,9 @@
 // start-up, finishes a save that a crash cut short.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -122,6 +124,55 @@ void WriteTitle(const std::string& path, const std::string& title);
 // the file untouched and passes on.
 void WriteTitle(const std::string& path, const TitleEncoder& encodeTitle);
 
+class UndoCopies;
+
+// How a retitle writes a page.
+struct WriteOptions {
+    // The page keeps its own line breaks: only the title's bytes change. Without it every
+    // line break of the page becomes CR LF, as WriteTitle has always done.
+    bool keepLineBreaks = false;
+    // Where the page's bytes are kept before it is written, so that the retitle can be
+    // undone; none keeps nothing. Not owned.
+    UndoCopies* undo = nullptr;
+};
+
+// WriteTitle(path, encodeTitle), as `options` say. A page whose bytes would not change
+// is not written, and no copy of it is kept.
+//
+//   titora::UndoCopies undo;
+//   WriteTitle("/srv/www/a.html", encode, {true, &undo});
+//
+// Throws TitleEngineError as WriteTitle does, and "Cannot create file %s" with the undo
+// copy's own path when the copy cannot be kept (nothing of the page is written then).
+void WriteTitle(const std::string& path, const TitleEncoder& encodeTitle,
+                const WriteOptions& options);
+
+// What a retitle would find in a page, from one read of the whole page: what a preview
+// needs to say what will happen to it.
+struct PageOutline {
+    std::string title; // as ReadTitle gives it; empty where the page has none
+    bool hasTitle = false;
+    std::string declaredEncoding; // as ReadPageTitle gives it
+    // Where WriteTitle would put a title: 0 replace the title, 1 after "<head>", 2 a head
+    // element after "<html>", 3 a head element at the start.
+    int place = 0;
+    // The bytes inside the page's first h1 element, tags within kept (at most 4 KiB).
+    std::string heading;
+    std::uint64_t size = 0;
+    // Why WriteTitle would refuse the page: "" when it would not, else its message.
+    std::string refusal;
+    // The system's reason for the refusal, where there is one.
+    std::string refusalReason;
+};
+
+// Reads the page at `path` once, changing nothing (unless a save of it was cut short:
+// that save is first finished).
+//
+//   OutlinePage("/srv/www/a.html").place  // -> 0 for a page with a title
+//
+// Throws TitleEngineError "Cannot open file %s" or "Text exceeds memo capacity".
+PageOutline OutlinePage(const std::string& path);
+
 // Does everything WriteTitle(path, encodeTitle) would do except write: loads the page,
 // puts the title in place in memory and checks that the file could be saved. Returns the
 // title the page holds now, as ReadTitle gives it. The file is never changed, so a
@@ -154,5 +205,56 @@ struct RecoveryReport {
 //
 //   titora::RecoverInterruptedSaves();  // first thing in main()
 RecoveryReport RecoverInterruptedSaves();
+
+// The pages of the last retitle as they were before it, kept in the user's state folder
+// (readable by the user alone) so that UndoLastRetitle can put them back. One object per
+// retitle: the first page it keeps forgets the copies of the retitle before. Copies stop
+// at kUndoLimit bytes in all: the retitle then cannot be undone, and its copies go.
+inline constexpr std::uint64_t kUndoLimit = std::uint64_t(1) << 30;
+
+class UndoCopies {
+public:
+    // With `keep` false nothing is kept, and once a page is written the last retitle is
+    // marked as one that cannot be undone.
+    explicit UndoCopies(bool keep = true);
+    ~UndoCopies();
+    UndoCopies(const UndoCopies&) = delete;
+    UndoCopies& operator=(const UndoCopies&) = delete;
+
+    // Whether the retitle can still be undone: false once a copy failed or the limit was
+    // passed, or when it was made with `keep` false.
+    bool keeping() const;
+
+    struct State;
+
+private:
+    friend class UndoCopiesAccess;
+    std::unique_ptr<State> state_;
+};
+
+// Where the last retitle stands for UndoLastRetitle.
+enum class UndoState {
+    kNone,     // no retitle since the copies were last cleared
+    kUndoable, // its copies are kept
+    kTooLarge, // it went on without copies
+    kUndone,   // it was undone already
+};
+UndoState LastRetitleState();
+
+// What UndoLastRetitle did, or with a dry run would do.
+struct UndoReport {
+    UndoState state = UndoState::kNone;    // as it was before the call
+    std::vector<std::string> restored;     // pages put back (or to put back)
+    std::vector<std::string> changedSince; // pages changed since the retitle, left alone
+    std::vector<std::string> failures;     // messages of pages that could not be put back
+};
+
+// Puts back every page of the last retitle that is still exactly as the retitle left it,
+// through the careful save, and names those changed since, which it leaves alone. Once
+// every page is handled, the retitle counts as undone and its copies go; with `dryRun`
+// nothing is written or forgotten. Never throws for a page: its failure is reported.
+//
+//   for (const std::string& page : titora::UndoLastRetitle(false).changedSince) ...
+UndoReport UndoLastRetitle(bool dryRun);
 
 } // namespace titora

@@ -33,10 +33,11 @@ void AppendFileRow(const std::string& path, const TitleEngine& engine, std::vect
 } // namespace
 
 TitleEngine RealTitleEngine() {
-    return TitleEngine{[](const std::string& path) { return titora::ReadPageTitle(path); },
-                       [](const std::string& path, const TitleEncoder& encodeTitle) {
-                           titora::WriteTitle(path, encodeTitle);
-                       }};
+    return TitleEngine{
+        [](const std::string& path) { return titora::ReadPageTitle(path); },
+        [](const std::string& path, const TitleEncoder& encodeTitle, const WriteOptions& options) {
+            titora::WriteTitle(path, encodeTitle, options);
+        }};
 }
 
 ListIndexError::ListIndexError(int index)
@@ -154,7 +155,7 @@ void FileList::AddFiles(const std::vector<std::string>& paths, const TitleEngine
 }
 
 void FileList::RetitleSelected(const TitleEncoder& encodeTitle, const TitleEngine& engine,
-                               Progress* progress) {
+                               Progress* progress, const WriteOptions& options) {
     // Deleting row i and appending its replacement leaves rows 0..i-1 in place and moves
     // the rest up by one, so at any moment the list is: the rows not yet visited, the
     // unselected rows already passed over (in their order), then the replacements (in the
@@ -188,7 +189,7 @@ void FileList::RetitleSelected(const TitleEncoder& encodeTitle, const TitleEngin
         if (StopRequested(progress))
             return;
         const std::string path = FullPath(rows_[i]);
-        engine.WriteTitle(path, encodeTitle);
+        engine.WriteTitle(path, encodeTitle, options);
         // The file is written: from here on its old row counts as deleted, even if reading
         // the new title fails.
         firstVisited = i;

@@ -17,12 +17,14 @@ namespace titora {
 
 // The two calls the list makes into the title engine: reading a page's title with the
 // encoding the page declares, and writing a title whose bytes `encodeTitle` makes for the
-// encoding declared by the page being written. Both throw a std::exception whose what() is
-// the message to show when the file cannot be read or written.
-// Example: TitleEngine engine = RealTitleEngine(); engine.ReadTitle("/srv/www/index.html");
+// encoding declared by the page being written, as `options` say. Both throw a std::exception whose
+// what() is the message to show when the file cannot be read or written. Example: TitleEngine
+// engine = RealTitleEngine(); engine.ReadTitle("/srv/www/index.html");
 struct TitleEngine {
     std::function<PageTitle(const std::string& path)> ReadTitle;
-    std::function<void(const std::string& path, const TitleEncoder& encodeTitle)> WriteTitle;
+    std::function<void(const std::string& path, const TitleEncoder& encodeTitle,
+                       const WriteOptions& options)>
+        WriteTitle;
 };
 
 // The engine of src/engine/title_engine.h, bound into the seam.
@@ -102,6 +104,11 @@ public:
 
     void SetName(std::size_t index, std::string name) { rows_[index].name = std::move(name); }
     void SetSelected(std::size_t index, bool selected) { rows_[index].selected = selected; }
+    // A title read anew for a row that has its sub-items; it keeps its place.
+    void SetTitle(std::size_t index, PageTitle page) {
+        rows_[index].title = std::move(page.title);
+        rows_[index].declaredEncoding = std::move(page.declaredEncoding);
+    }
 
     // Appends rows built elsewhere (see AppendFileRows), keeping their order.
     void Append(std::vector<FileRow>&& rows);
@@ -119,9 +126,9 @@ public:
     // written file: its old row is then gone and its name-only row stands last), and the
     // error leaves this function. With `progress`, each selected row counts one step, and a
     // stop request ends the work before the next selected row exactly as a failure to write
-    // that row would, without the error.
+    // that row would, without the error. Each page is written as `options` say.
     void RetitleSelected(const TitleEncoder& encodeTitle, const TitleEngine& engine,
-                         Progress* progress = nullptr);
+                         Progress* progress = nullptr, const WriteOptions& options = {});
 
     // Deletes every selected row; no file is touched.
     void RemoveSelected();

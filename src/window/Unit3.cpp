@@ -107,6 +107,8 @@ void TForm1::createControls() {
     SelectAll1 = ui_->SelectAll1;
     CheckTitles1 = ui_->CheckTitles1;
     Panel2 = ui_->Panel2;
+    RetitleSelected1 = ui_->RetitleSelected1;
+    UndoRetitle1 = ui_->UndoRetitle1;
 
     files_ = new TFileListModel(this);
     ListView->setModel(files_);
@@ -153,6 +155,8 @@ void TForm1::connectHandlers() {
     connect(SelectAll1, &QAction::triggered, this, [this] { SelectAll1Click(); });
     connect(Remove1, &QAction::triggered, this, [this] { Remove1Click(); });
     connect(RemoveAll1, &QAction::triggered, this, [this] { RemoveAll1Click(); });
+    connect(RetitleSelected1, &QAction::triggered, this, [this] { RetitleSelected1Click(); });
+    connect(UndoRetitle1, &QAction::triggered, this, [this] { UndoRetitle1Click(); });
     connect(CheckTitles1, &QAction::triggered, this, [this] { CheckTitles1Click(); });
     FlatHint1->SetOnShowHint(
         [this](QString& hint, bool&, THintInfo& info) { ListViewHint(hint, info); });
@@ -198,8 +202,11 @@ void TForm1::SpeedButton2Click() {
     const titora::TitleEncoder encodeTitle = [title](std::string_view declaredEncoding) {
         return titora::EncodeTitle(title, declaredEncoding);
     };
+    // Title It keeps its line-break rule, and undo copies like every retitle: past the
+    // copies' limit it goes on without them, and Undo Last Retitle then says so.
+    titora::UndoCopies undo;
     files_->RetitleSelected(ListView->selectionModel(), encodeTitle, Engine,
-                            Runner(QStringLiteral("Modifying......")));
+                            Runner(QStringLiteral("Modifying......")), {false, &undo});
     ReportOutcome("written", busy_->LastOutcome().done, busy_->LastOutcome().total);
     CloseIfAsked();
 }

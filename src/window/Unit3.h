@@ -60,6 +60,9 @@ public:
     QAction* CheckTitles1 = nullptr;
     TFlatHint* FlatHint1 = nullptr;
     TPanel* Panel2 = nullptr;
+    // The richer road beside Title It: a rule and a preview (retitle_command.cpp).
+    QAction* RetitleSelected1 = nullptr;
+    QAction* UndoRetitle1 = nullptr;
 
     // Event handlers. None catches: a failure leaves the handler after the clean-up and is
     // shown by the application's error box.
@@ -74,6 +77,8 @@ public:
     void RemoveAll1Click();
     void ListViewSelectItem(int Item, bool Selected);
     void SelectAll1Click();
+    void RetitleSelected1Click();
+    void UndoRetitle1Click();
     // Checks the titles of the listed pages and shows the report; its "Select in List"
     // selects the rows of the chosen findings.
     void CheckTitles1Click();

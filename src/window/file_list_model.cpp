@@ -147,7 +147,8 @@ std::vector<std::string> TFileListModel::AddPages(const std::vector<std::string>
 
 void TFileListModel::RetitleSelected(QItemSelectionModel* selection,
                                      const titora::TitleEncoder& encodeTitle,
-                                     const titora::TitleEngine& engine, const TWorkRunner& run) {
+                                     const titora::TitleEngine& engine, const TWorkRunner& run,
+                                     const titora::WriteOptions& options) {
     TakeSelection(selection);
     // The work rearranges a copy, so that the views can go on painting the rows as they
     // were; the copy takes their place in one reset at the very end.
@@ -160,8 +161,24 @@ void TFileListModel::RetitleSelected(QItemSelectionModel* selection,
         RestoreSelection(selection);
     });
     run([&](titora::Progress& progress) {
-        working.RetitleSelected(encodeTitle, engine, &progress);
+        working.RetitleSelected(encodeTitle, engine, &progress, options);
     });
+}
+
+std::vector<std::size_t> TFileListModel::SelectedRows(const QItemSelectionModel* selection) const {
+    std::vector<std::size_t> rows;
+    for (const QItemSelectionRange& range : selection->selection())
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.push_back(static_cast<std::size_t>(row));
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+void TFileListModel::SetTitle(std::size_t index, titora::PageTitle title) {
+    files_.SetTitle(index, std::move(title));
+    Q_EMIT dataChanged(this->index(static_cast<int>(index), TitleColumn),
+                       this->index(static_cast<int>(index), TitleColumn));
 }
 
 void TFileListModel::RemoveSelected(QItemSelectionModel* selection) {

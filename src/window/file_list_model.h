@@ -69,7 +69,12 @@ public:
     // Title It on the rows `selection` holds selected (see FileList::RetitleSelected). The
     // rows that keep their place keep their selection, on success and on failure alike.
     void RetitleSelected(QItemSelectionModel* selection, const titora::TitleEncoder& encodeTitle,
-                         const titora::TitleEngine& engine, const TWorkRunner& run = RunHere);
+                         const titora::TitleEngine& engine, const TWorkRunner& run = RunHere,
+                         const titora::WriteOptions& options = {});
+    // The indexes of the rows `selection` holds selected, in order.
+    std::vector<std::size_t> SelectedRows(const QItemSelectionModel* selection) const;
+    // Gives row `index` the title read anew, in place.
+    void SetTitle(std::size_t index, titora::PageTitle title);
     void RemoveSelected(QItemSelectionModel* selection);
     void RemoveAll();
 

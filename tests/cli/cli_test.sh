@@ -59,15 +59,15 @@ check "dash as option status" 2 "$status"
 # A trial run prints and refuses as set would, and writes nothing.
 before=$(cat a.html c.html | md5sum)
 run set --dry-run --title $'New\ttitle' a.html c.html
-check "dry run" $'a.html\tTab\\there \\\\ two\\r\\nlines\tNew\\ttitle' "$out"
-check "dry run message" "titora-cli: Cannot find the end of the title in c.html" "$err"
+check "dry run" $'a.html\treplace the title\tTab\\there \\\\ two\\r\\nlines\tNew\\ttitle\nc.html\trefused: the title is not closed\tunclosed\t' "$out"
+check "dry run message" $'titora-cli: Cannot find the end of the title in c.html\n1 to write, 0 unchanged, 1 refused' "$err"
 check "dry run status" 1 "$status"
 check "dry run wrote nothing" "$before" "$(cat a.html c.html | md5sum)"
 
 # set goes on past a read-only page and writes the others whole.
 chmod 444 b.txt
 run set -t "New" b.txt a.html "$latin1" -- -dash.html
-check "set message" "titora-cli: Cannot create file b.txt" "$err"
+check "set message" $'titora-cli: Cannot create file b.txt\n3 written, 0 unchanged, 1 failed' "$err"
 check "set status" 1 "$status"
 check "set output" "" "$out"
 check "set wrote" $'<html>\r\n<head><TITLE>New</TITLE></head></html>\r\n.' "$(cat a.html; printf .)"
@@ -78,16 +78,55 @@ run set --title= -r site
 check "set empty title" 0 "$status"
 check "empty title written" "<title></title>" "$(<site/index.html)"
 
+# Templates and find and replace: a trial run, then the real one; pages whose title stays
+# are not written and keep their line breaks.
+mkdir -p tpl/shop
+printf '<html>\n<head><title>Home - Shop</title></head>\n<h1>Our <b>caf&#233;</b></h1>\n' >tpl/shop/a.html
+printf '<html>\n<body>\n' >tpl/shop/b.htm
+printf '<title>x</title>\n' >tpl/shop/c.html
+run set -n --template '{n}. {h1}{title} ({name} in {folder})' -r tpl
+check "template dry run" $'tpl/shop/a.html\treplace the title\tHome - Shop\t1. Our caféHome - Shop (a in shop)\ntpl/shop/b.htm\tinsert head and title\tUnTitled\t2.  (b in shop)\ntpl/shop/c.html\treplace the title\tx\t3. x (c in shop)' "$out"
+check "template summary" "0 3 to write, 0 unchanged, 0 refused" "$status $err"
+run set --replace '(\w+) - (\w+)' '\2 | \1' --regex --keep-line-breaks tpl/shop/a.html tpl/shop/c.html
+check "replace summary" "0 1 written, 1 unchanged, 0 failed" "$status $err"
+check "keep line breaks" $'<html>\n<head><title>Shop | Home</title></head>\n<h1>Our <b>caf&#233;</b></h1>\n.' "$(cat tpl/shop/a.html; printf .)"
+check "unchanged not written" $'<title>x</title>\n.' "$(cat tpl/shop/c.html; printf .)"
+run set -i --replace SHOP Store tpl/shop/a.html
+check "ignore case" "<title>Store | Home</title>" "$(grep -o '<title>.*</title>' tpl/shop/a.html)"
+for args in "set --template {page} x" "set --template { x" "set --replace ( x --regex x" "set -t a --template b x" "undo x" "list --regex x"; do
+    run $args
+    check "rule usage: $args" 2 "$status"
+done
+run set --template '{Title}' tpl/shop/c.html
+check "unknown placeholder" "titora-cli: Unknown placeholder {Title}: use {title}, {name}, {h1}, {folder} or {n}" "$err"
+
+# Undo: the last set's pages go back, except one changed since; it cannot be undone twice.
+run set -t New tpl/shop/a.html tpl/shop/b.htm tpl/shop/c.html
+printf '<title>by hand</title>' >tpl/shop/c.html
+run undo --dry-run
+check "undo dry run" $'2 to put back, 1 changed since, 0 failed' "${err##*$'\n'}"
+check "undo dry run wrote nothing" "<title>New</title>" "$(grep -o '<title>New</title>' tpl/shop/b.htm)"
+run undo
+check "undo status" 1 "$status"
+check "undo message" "titora-cli: $PWD/tpl/shop/c.html: changed since the retitle, left as it is" "${err%%$'\n'*}"
+check "undone" $'<html>\n<body>\n.' "$(cat tpl/shop/b.htm; printf .)"
+check "changed since kept" "<title>by hand</title>" "$(<tpl/shop/c.html)"
+run undo
+check "undo twice" "1 titora-cli: the last retitle has been undone already" "$status $err"
+run set --no-undo -t Newer tpl/shop/b.htm
+run undo
+check "no undo" "1 titora-cli: the last retitle cannot be undone: it kept no undo copies" "$status $err"
+
 # Usage, help, version and an output that cannot be written.
 for args in "" "frob x" "list" "set x" "list --title x x" "set -t" "set --json -t x x" "list -q x"; do
     run $args
     check "usage: $args" "2 Try 'titora-cli --help'." "$status ${err##*$'\n'}"
 done
 run set --title --help x
-check "title --help is a title" "1 titora-cli: Cannot open file x: No such file or directory" "$status $err"
+check "title --help is a title" $'1 titora-cli: Cannot open file x: No such file or directory\n0 written, 0 unchanged, 1 failed' "$status $err"
 # The system's reason follows the engine's words.
 run set -t new a.html/x
-check "reason" "1 titora-cli: Cannot open file a.html/x: Not a directory" "$status $err"
+check "reason" $'1 titora-cli: Cannot open file a.html/x: Not a directory\n0 written, 0 unchanged, 1 failed' "$status $err"
 run --help list
 check "help" "0 Usage: titora-cli list [-r] [--json] PATH..." "$status ${out%%$'\n'*}"
 for option in --version -v; do

@@ -18,7 +18,7 @@ printf '<title>keep</title>' >locked.html
 chmod 444 locked.html
 
 run set -t 'Café & co' -r site
-check "set -r" "0 " "$status $err"
+check "set -r" "0 2 written, 0 unchanged, 0 failed" "$status $err"
 check "set wrote" $'<html>\r\n<head><title>Caf\xe9 & co</title></head></html>' "$(<site/index.html)"
 run list -r site
 check "list -r" $'site\\index.html\tCaf\xe9 & co\nsite\\sub\\d.ASP\tCaf\xe9 & co' "$out"
@@ -26,11 +26,17 @@ run list --json declared.htm
 check "json" $'[\n{"path":"declared.htm","title":"Caf\\udce9","encoding":"ISO-8859-1"}\n]' "$out"
 run set -t new locked.html
 # The system's reason follows, in the words of the system at hand (wine's are not
-# Windows').
-check "read-only" "1 titora-cli: Cannot create file locked.html" "$status ${err%: ?*}"
+# Windows'), then the summary.
+first=${err%%$'\n'*}
+check "read-only" "1 titora-cli: Cannot create file locked.html" "$status ${first%: ?*}"
+check "read-only summary" "0 written, 0 unchanged, 1 failed" "${err##*$'\n'}"
 run list site\\missing.html
 check "reason" "1 titora-cli: Cannot open file site\\missing.html" "$status ${err%: ?*}"
 check "read-only untouched" "<title>keep</title>" "$(<locked.html)"
+run set --keep-line-breaks -t back -r site
+run undo
+check "undo" $'0 2 put back, 0 changed since, 0 failed' "$status $err"
+check "undone" $'<html>\r\n<head><title>Caf\xe9 & co</title></head></html>' "$(<site/index.html)"
 
 # check: the two pages retitled alike share their title; SARIF names pages with "/".
 run check --min-length 0 -r site

@@ -5,6 +5,8 @@ set -uo pipefail
 root=$(mktemp -d /tmp/titora-cli-test-XXXXXX)
 trap 'chmod -R u+w "$root"; rm -rf "$root"' EXIT
 cd "$root"
+# Journals and undo copies go to a state folder of the test's own.
+export XDG_STATE_HOME="$root/.state"
 failures=0
 
 # check NAME EXPECTED ACTUAL

@@ -33,7 +33,8 @@ struct FakeDisk {
                                    throw std::runtime_error("Cannot open file " + path);
                                return titora::PageTitle{titles[path], declared[path]};
                            },
-                           [this](const std::string& path, const titora::TitleEncoder& encode) {
+                           [this](const std::string& path, const titora::TitleEncoder& encode,
+                                  const titora::WriteOptions&) {
                                calls.push_back("write " + path);
                                if (unwritable.count(path) || !titles.count(path))
                                    throw std::runtime_error("Cannot create file " + path);
@@ -273,7 +274,7 @@ void StepByStep(std::vector<FileRow>& rows, const std::string& title, const Titl
         if (!rows[i].selected)
             continue;
         const std::string path = titora::FullPath(rows[i]);
-        engine.WriteTitle(path, Typed(title));
+        engine.WriteTitle(path, Typed(title), {});
         rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(i));
         const PathParts parts = titora::SplitPath(path);
         rows.push_back(FileRow{parts.name, "", "", false, false, ""});
@@ -360,10 +361,11 @@ TEST(Progress, AStopEndsTheCommandAfterTheFileInHand) {
 
     titora::Progress retitle;
     engine.WriteTitle = [&, write = engine.WriteTitle](const std::string& path,
-                                                       const titora::TitleEncoder& encode) {
+                                                       const titora::TitleEncoder& encode,
+                                                       const titora::WriteOptions& options) {
         if (path == "/d/D")
             retitle.RequestStop();
-        write(path, encode);
+        write(path, encode, options);
     };
     list.RetitleSelected(Typed("New"), engine, &retitle);
     EXPECT_EQ(Names(list), (std::vector<std::string>{"A", "B", "C", "E", "D"}));

@@ -100,9 +100,10 @@ void TestCommands::WatchEngine() {
             observe();
             return real.ReadTitle(path);
         },
-        [real, observe](const std::string& p, const titora::TitleEncoder& encode) {
+        [real, observe](const std::string& p, const titora::TitleEncoder& encode,
+                        const titora::WriteOptions& options) {
             observe();
-            real.WriteTitle(p, encode);
+            real.WriteTitle(p, encode, options);
         }};
 }
 

@@ -69,11 +69,12 @@ void TestWindow::AddRows(int count) {
     std::vector<std::string> paths;
     for (int i = 0; i < count; ++i)
         paths.push_back("/pages/" + std::to_string(i) + ".html");
-    form_->Files()->AddFiles(
-        paths, titora::TitleEngine{[](const std::string&) {
-                                       return titora::PageTitle{"T", ""};
-                                   },
-                                   [](const std::string&, const titora::TitleEncoder&) {}});
+    form_->Files()->AddFiles(paths,
+                             titora::TitleEngine{[](const std::string&) {
+                                                     return titora::PageTitle{"T", ""};
+                                                 },
+                                                 [](const std::string&, const titora::TitleEncoder&,
+                                                    const titora::WriteOptions&) {}});
 }
 
 void TestWindow::windowProperties() {
@@ -157,14 +158,17 @@ void TestWindow::components() {
         QVERIFY(action->isEnabled());
         QVERIFY(action->shortcut().isEmpty());
     }
+    // The five entries of the list, then after a separator the retitle's two and the check.
     QCOMPARE(entries, QStringList({"Add Item", "Modify Title", "Select All",
-                                   "Remove Selected Items", "Remove All", "", "Check Titles"}));
-    QCOMPARE(form_->PopupMenu1->actions().mid(0, 5),
+                                   "Remove Selected Items", "Remove All", "", "Retitle Selected...",
+                                   "Undo Last Retitle", "Check Titles"}));
+    const QList<QAction*> actions = form_->PopupMenu1->actions();
+    QVERIFY(actions[5]->isSeparator());
+    QCOMPARE(actions.mid(0, 5),
              QList<QAction*>({form_->Add1, form_->ModifyTitle1, form_->SelectAll1, form_->Remove1,
                               form_->RemoveAll1}));
-    // The later entries stand apart from the first five, after a separator.
-    QVERIFY(form_->PopupMenu1->actions().at(5)->isSeparator());
-    QCOMPARE(form_->PopupMenu1->actions().last(), form_->CheckTitles1);
+    QCOMPARE(actions.mid(6), QList<QAction*>({form_->RetitleSelected1, form_->UndoRetitle1,
+                                              form_->CheckTitles1}));
     QCOMPARE(form_->ActionList1->actions(), QList<QAction*>({form_->Action1, form_->Action2}));
     QCOMPARE(form_->ListView->PopupMenu(), form_->PopupMenu1);
     QCOMPARE(form_->OpenDialog1->Filter(),

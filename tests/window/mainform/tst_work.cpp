@@ -98,9 +98,10 @@ void TestWork::HoldEngineAt(int call) {
                                 count();
                                 return real.ReadTitle(path);
                             },
-                            [real, count](const std::string& p, const titora::TitleEncoder& t) {
+                            [real, count](const std::string& p, const titora::TitleEncoder& t,
+                                          const titora::WriteOptions& options) {
                                 count();
-                                real.WriteTitle(p, t);
+                                real.WriteTitle(p, t, options);
                             }};
 }
 
