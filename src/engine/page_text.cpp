@@ -1,5 +1,7 @@
 #include "page_text.h"
 
+#include "title_scan.h"
+
 #include <cstring>
 #include <utility>
 
@@ -62,16 +64,35 @@ std::size_t FindTag(std::string_view text, std::string_view tag, std::size_t fro
 }
 
 std::optional<TitleSpan> FindTitle(std::string_view text) {
-    const std::size_t open = FindTag(text, kTitleTag);
-    if (open == std::string_view::npos) {
+    TitleScan scan;
+    std::size_t at = 0;
+    if (scan.scan(text, &at) != TitleScan::Event::kTitleOpened) {
         return std::nullopt;
     }
-    const std::size_t begin = open + kTitleTag.size();
-    const std::size_t close = FindTag(text, kTitleEndTag, begin);
-    if (close == std::string_view::npos) {
-        return TitleSpan{begin, text.size(), false};
+    if (scan.scan(text, &at) != TitleScan::Event::kTitleClosed) {
+        return TitleSpan{scan.titleBegin(), text.size(), false};
     }
-    return TitleSpan{begin, close, true};
+    return TitleSpan{scan.titleBegin(), scan.titleEnd(), true};
+}
+
+std::vector<TitleSpan> FindTitleElements(std::string_view text) {
+    std::vector<TitleSpan> titles;
+    TitleScan scan;
+    std::size_t at = 0;
+    for (;;) {
+        const TitleScan::Event event = scan.scan(text, &at);
+        if (event == TitleScan::Event::kTitleClosed) {
+            titles.push_back(TitleSpan{scan.titleBegin(), scan.titleEnd(), true});
+            continue;
+        }
+        if (event == TitleScan::Event::kNone) {
+            break;
+        }
+    }
+    if (scan.inTitle()) {
+        titles.push_back(TitleSpan{scan.titleBegin(), text.size(), false});
+    }
+    return titles;
 }
 
 std::string TitleOfText(std::string_view text) {
@@ -97,6 +118,18 @@ std::string TitleOfPageBytes(std::string_view bytes, const LeadBytes& lead) {
     return NormaliseLineBreaks(title, lead);
 }
 
+NarrowedUtf16 NarrowUtf16(std::string_view bytes, bool bigEndian) {
+    const std::string_view mark = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    NarrowedUtf16 narrowed{{}, bytes.substr(0, 2) == mark ? 2u : 0u};
+    narrowed.text.reserve((bytes.size() - narrowed.start) / 2);
+    for (std::size_t at = narrowed.start; at + 1 < bytes.size(); at += 2) {
+        const auto high = static_cast<unsigned char>(bytes[bigEndian ? at : at + 1]);
+        const auto low = static_cast<unsigned char>(bytes[bigEndian ? at + 1 : at]);
+        narrowed.text += high == 0 && low < 0x80 ? static_cast<char>(low) : '\x80';
+    }
+    return narrowed;
+}
+
 std::size_t HeadInsertionOffset(std::string_view text) {
     const std::size_t start = MatchesAt(text, 0, kByteOrderMark) ? kByteOrderMark.size() : 0;
     std::size_t at = start;
@@ -116,26 +149,28 @@ bool PutTitle(PageBuffer& buffer, std::string_view title) {
     // make the page one that WriteTitle refuses.
     title = title.substr(0, title.find('\0'));
     const std::string_view text = buffer.text();
-    if (const std::optional<TitleSpan> span = FindTitle(text)) {
+    TitleScan scan;
+    std::size_t at = 0;
+    if (scan.scan(text, &at) == TitleScan::Event::kTitleOpened) {
         // A title without its end would have the rest of the page taken as title and
         // replaced: refuse rather than lose the document.
-        if (!span->closed) {
+        if (scan.scan(text, &at) != TitleScan::Event::kTitleClosed) {
             return false;
         }
-        buffer.select(static_cast<std::ptrdiff_t>(span->begin),
-                      static_cast<std::ptrdiff_t>(span->end - span->begin));
+        buffer.select(static_cast<std::ptrdiff_t>(scan.titleBegin()),
+                      static_cast<std::ptrdiff_t>(scan.titleEnd() - scan.titleBegin()));
         buffer.replaceSelection(title);
         return true;
     }
-    if (const std::size_t head = FindTag(text, kHeadTag); head != std::string_view::npos) {
-        buffer.select(static_cast<std::ptrdiff_t>(head + kHeadTag.size()), 0);
+    // The whole text has been read: the head and html start tags, if any, are known.
+    if (scan.headEnd() != TitleScan::npos) {
+        buffer.select(static_cast<std::ptrdiff_t>(scan.headEnd()), 0);
         buffer.replaceSelection(TitleElement(title, false));
         return true;
     }
-    const std::size_t html = FindTag(text, kHtmlTag);
-    const std::size_t at =
-        html != std::string_view::npos ? html + kHtmlTag.size() : HeadInsertionOffset(text);
-    buffer.select(static_cast<std::ptrdiff_t>(at), 0);
+    const std::size_t insertAt =
+        scan.htmlEnd() != TitleScan::npos ? scan.htmlEnd() : HeadInsertionOffset(text);
+    buffer.select(static_cast<std::ptrdiff_t>(insertAt), 0);
     buffer.replaceSelection(TitleElement(title, true));
     return true;
 }

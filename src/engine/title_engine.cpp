@@ -50,7 +50,7 @@ TitleEncoder Fixed(const std::string& title) {
 std::string RetitleLoaded(const PageFile& page, const TitleEncoder& encodeTitle, std::size_t front,
                           const LeadBytes& lead, PageBuffer* buffer, std::string* old = nullptr) {
     PageBytes bytes = ReadPage(page, front, true);
-    std::string title = encodeTitle(DeclaredEncoding(bytes.view()));
+    std::string title = encodeTitle(PageEncoding(bytes.view(), false));
     if (old != nullptr) {
         *old = TitleOfPageBytes(bytes.view(), lead);
     }
@@ -93,8 +93,26 @@ std::string ReadTitle(const std::string& path) {
 
 PageTitle ReadPageTitle(const std::string& path) {
     return WithinCapacity([&] {
-        PageHead head = ReadHeadOf(path);
-        return PageTitle{std::move(head.title), DeclaredEncoding(head.bytes)};
+        PageFile page(path, PageFile::Purpose::kReading);
+        RecoverInterruptedSave(page);
+        PageHead head = ReadPageHead(page, LeadBytes::ForSystem());
+        std::string encoding = PageEncoding(head.bytes, true);
+        const bool bigEndian = encoding == "UTF-16BE";
+        if (!bigEndian && encoding != "UTF-16LE") {
+            return PageTitle{std::move(head.title), std::move(encoding), head.found};
+        }
+        // A UTF-16 page holds NUL bytes, at which the text ends for ReadTitle: its title
+        // is found in its code units instead, and given in its own bytes.
+        const PageBytes bytes = ReadPage(page);
+        const NarrowedUtf16 narrowed = NarrowUtf16(bytes.view(), bigEndian);
+        const std::string_view text(narrowed.text.data(), TextLength(narrowed.text));
+        const std::optional<TitleSpan> span = FindTitle(text);
+        if (!span) {
+            return PageTitle{std::string(kUntitled), std::move(encoding), false};
+        }
+        const std::string_view title =
+            bytes.view().substr(narrowed.start + 2 * span->begin, 2 * (span->end - span->begin));
+        return PageTitle{std::string(title), std::move(encoding)};
     });
 }
 
@@ -103,20 +121,22 @@ PageTitleElements ReadTitleElements(const std::string& path) {
         PageFile page(path, PageFile::Purpose::kReading);
         RecoverInterruptedSave(page);
         const PageBytes bytes = ReadPage(page);
-        const std::string_view text = bytes.view();
         PageTitleElements result;
-        result.declaredEncoding = DeclaredEncoding(text);
+        result.declaredEncoding = PageEncoding(bytes.view(), false);
+        // A UTF-16 page is looked at in its code units: a unit counts as a byte for lines
+        // and columns, and each title's text is its bytes.
+        const bool bigEndian = result.declaredEncoding == "UTF-16BE";
+        const bool utf16 = bigEndian || result.declaredEncoding == "UTF-16LE";
+        const NarrowedUtf16 narrowed =
+            utf16 ? NarrowUtf16(bytes.view(), bigEndian) : NarrowedUtf16{};
+        const std::string_view whole = utf16 ? std::string_view(narrowed.text) : bytes.view();
+        // The text ends at the first NUL, as for ReadTitle.
+        const std::string_view text = whole.substr(0, TextLength(whole));
         std::size_t line = 1;
         std::size_t lineStart = 0;
         std::size_t counted = 0;
-        for (std::size_t from = 0;;) {
-            const std::optional<TitleSpan> span = FindTitle(text.substr(from));
-            if (!span) {
-                break;
-            }
-            const std::size_t begin = from + span->begin;
-            const std::size_t end = from + span->end;
-            for (; counted < begin; ++counted) {
+        for (const TitleSpan& span : FindTitleElements(text)) {
+            for (; counted < span.begin; ++counted) {
                 const char c = text[counted];
                 const bool crlf =
                     c == '\r' && counted + 1 < text.size() && text[counted + 1] == '\n';
@@ -125,12 +145,12 @@ PageTitleElements ReadTitleElements(const std::string& path) {
                     lineStart = counted + 1;
                 }
             }
-            result.elements.push_back(TitleElement{std::string(text.substr(begin, end - begin)),
-                                                   span->closed, line, begin - lineStart + 1});
-            if (!span->closed) {
-                break;
-            }
-            from = end;
+            const std::string_view own = utf16
+                                             ? bytes.view().substr(narrowed.start + 2 * span.begin,
+                                                                   2 * (span.end - span.begin))
+                                             : text.substr(span.begin, span.end - span.begin);
+            result.elements.push_back(
+                TitleElement{std::string(own), span.closed, line, span.begin - lineStart + 1});
         }
         return result;
     });
