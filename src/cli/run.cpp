@@ -79,7 +79,10 @@ void AppendJsonPage(std::string& out, const std::string& path, const ListedPage&
     out += "{\"path\":";
     AppendJsonString(out, path);
     out += ",\"title\":";
-    AppendJsonString(out, page.text);
+    if (page.text)
+        AppendJsonString(out, *page.text);
+    else
+        out += "null";
     out += ",\"encoding\":";
     if (page.encoding)
         AppendJsonString(out, *page.encoding);
@@ -103,7 +106,7 @@ void List(const CommandLine& line, std::FILE* out, Messages& messages) {
             } else {
                 AppendLineField(text, path);
                 text += '\t';
-                AppendLineField(text, page.title);
+                AppendLineField(text, page.shown);
                 text += '\n';
             }
             Write(out, text);
