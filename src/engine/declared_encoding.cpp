@@ -2,6 +2,7 @@
 
 #include "encoding_labels.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace titora {
@@ -366,6 +367,16 @@ std::string DeclaredEncoding(std::string_view bytes) {
 UndeclaredText JudgeUndeclared(std::string_view bytes, bool cut) {
     bool multiByte = false;
     for (std::size_t at = 0; at < bytes.size();) {
+        // Pages are mostly ASCII: 32 bytes at a time while none has its high bit set.
+        constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+        std::uint64_t words[4];
+        if (bytes.size() - at >= sizeof words) {
+            std::memcpy(words, bytes.data() + at, sizeof words);
+            if (((words[0] | words[1] | words[2] | words[3]) & kHighBits) == 0) {
+                at += sizeof words;
+                continue;
+            }
+        }
         const auto lead = static_cast<unsigned char>(bytes[at]);
         if (lead < 0x80) {
             ++at;
