@@ -104,8 +104,9 @@ std::string TitleOfText(std::string_view text) {
 }
 
 std::string TitleOfPageBytes(std::string_view bytes, const LeadBytes& lead) {
-    // Normalising only inserts CR and LF bytes next to CR and LF bytes, so a tag (which
-    // holds neither) is found at the same place in the bytes as in the text. The title
+    // Normalising only inserts CR and LF bytes next to CR and LF bytes, and the scan takes
+    // both alike wherever it meets them (as white space, or as any other byte), so it
+    // finds the same title element in the bytes as in the text. The title
     // begins after a ">", which is never part of a double-byte character here, so it
     // normalises alone as it would within the whole text. The text ends at the first
     // NUL: only the bytes up to the end of the title need to be free of one.
