@@ -40,6 +40,12 @@ INSTANTIATE_TEST_SUITE_P(
         Conversion{"ISO-8859-16, our own table", "\xAA\xA4", "iso-8859-16", u8"Ș€"},
         Conversion{"x-user-defined, our own", "a\x80", "x-user-defined", u8"a\uF780"},
         Conversion{"bytes it does not hold", "a\xFF", "Shift_JIS", u8"a\uFFFD"},
+        // Where our own readings stand in for ICU's, sequences are cut as the encoding cuts
+        // them: 0x80 is the euro sign (gb18030) or U+0080 (Shift_JIS) only as a lead byte.
+        Conversion{"gb18030 0x80 alone and as a trail", "\x80\x81\x80\x81\x30\x81\x30\x80", "GBK",
+                   u8"€亐\u0080€"},
+        Conversion{"Shift_JIS 0x80 alone and as a trail", "\x80\x81\x80", "sjis", u8"\u0080÷"},
+        Conversion{"Big5 read as two characters", "\x88\x62\x88\x64x", "big5", u8"Ê̄Ê̌x"},
         Conversion{"replacement reads nothing", "x", "iso-2022-kr", "UnTitled"},
         Conversion{"unknown label, UTF-8 bytes", "Caf\xC3\xA9", "x-nonsense", u8"Café"},
         Conversion{"a path is no label", "Caf\xC3\xA9", "../../../tmp/latin1", u8"Café"},
