@@ -42,6 +42,30 @@ def double_byte(index, to_bytes, limit=None):
     return data, text
 
 
+def four_byte(folder):
+    """gb18030's four-byte sequences, by the standard's ranges."""
+    ranges = sorted(read_index(folder, "gb18030-ranges").items())
+
+    def code_point(pointer):
+        if pointer == 7457:
+            return 0xE7C7
+        if pointer >= 189000:
+            return 0x10000 + pointer - 189000
+        start, first = [r for r in ranges if r[0] <= pointer][-1]
+        return first + pointer - start
+
+    data, text = b"", ""
+    pointers = list(range(0, 39420, max(1, SAMPLE_STEP * 3))) + [7457, 39419]
+    pointers += list(range(189000, 1237576, 50000)) + [1237575]
+    for pointer in pointers:
+        b1, rest = divmod(pointer, 10 * 126 * 10)
+        b2, rest = divmod(rest, 10 * 126)
+        b3, b4 = divmod(rest, 10)
+        data += bytes([b1 + 0x81, b2 + 0x30, b3 + 0x81, b4 + 0x30])
+        text += chr(code_point(pointer))
+    return data, text
+
+
 def sample(folder, encoding):
     """Bytes in `encoding` and the text the standard reads them as."""
     # ISO-8859-8-I reads its bytes as ISO-8859-8 does.
@@ -58,7 +82,10 @@ def sample(folder, encoding):
             trail = p % 190
             return bytes([p // 190 + 0x81, trail + (0x40 if trail < 0x3F else 0x41)])
         data, text = double_byte(read_index(folder, "gb18030"), gb)
-        return b"\x80" + data, "\u20ac" + text
+        data, text = b"\x80" + data, "\u20ac" + text
+        # GBK's decoder is gb18030's: four-byte sequences too.
+        four, four_text = four_byte(folder)
+        return data + four, text + four_text
     if encoding == "Big5":
         def big5(p):
             trail = p % 157
