@@ -114,8 +114,8 @@ void WriteTitle(const std::string& path, const std::string& title);
 // judged on the whole page), and what it returns is written as the title. The bytes being
 // rewritten are the ones looked at: the page is read once.
 //
-//   WriteTitle("/srv/www/old.html", [](std::string_view declared) {
-//       return declared.empty() ? std::string("Caf\xC3\xA9") : std::string("Caf\xE9");
+//   WriteTitle("/srv/www/old.html", [](std::string_view encoding) {
+//       return encoding == "windows-1252" ? std::string("Caf\xE9") : std::string("Caf&#233;");
 //   });
 //
 // Throws TitleEngineError as WriteTitle does. An exception from `encodeTitle` leaves
