@@ -1,10 +1,11 @@
 // Fuzzes the engine's text functions on bytes: line-break normalisation, the tag
-// search, reading a title (whole, and block by block) and putting one in place, and
-// finding the declared encoding.
+// search, finding title elements as a browser does, reading a title (whole, and block by
+// block) and putting one in place, and finding the declared encoding.
 //
 // An input is: one byte choosing the code page, one byte giving the length of the
 // title, the title, then the page's bytes.
 #include "declared_encoding.h"
+#include "encoding_labels.h"
 #include "line_breaks.h"
 #include "page_buffer.h"
 #include "page_head.h"
@@ -74,38 +75,65 @@ void CheckNormalised(std::string_view bytes, const std::string& text, const Lead
 }
 
 // The declared encoding is found in the first bytes alone, does not change once found
-// as more bytes come (`cut` is where the earlier bytes end), and is the page's own label.
+// as more bytes come (`cut` is where the earlier bytes end) unless an XML declaration
+// gave way to a <meta>, and is one of the standard's encodings as a prescan gives them.
 void CheckDeclaration(std::string_view bytes, std::size_t cut) {
-    const std::string label = DeclaredEncoding(bytes);
-    Check(label == DeclaredEncoding(bytes.substr(0, kPrescanLength)),
+    const std::string name = DeclaredEncoding(bytes);
+    Check(name == DeclaredEncoding(bytes.substr(0, kPrescanLength)),
           "the prescan reads only its first bytes");
     const std::string early = DeclaredEncoding(bytes.substr(0, cut));
-    Check(early.empty() || early == label, "a declaration found stays found");
-    if (label.empty() || label.rfind("UTF-", 0) == 0) {
+    Check(early.empty() || early == name || bytes.substr(0, 5) == "<?xml",
+          "a declaration found stays found");
+    if (name.empty()) {
         return;
     }
-    Check(bytes.substr(0, kPrescanLength).find(label) != std::string_view::npos,
-          "the label is written in the page");
-    const std::string_view blanks = "\t\n\f\r ";
-    Check(blanks.find(label.front()) == std::string_view::npos &&
-              blanks.find(label.back()) == std::string_view::npos,
-          "the label has no blanks around it");
+    Check(IsEncodingName(name) && name != "x-user-defined", "an encoding of the standard");
+    if (name.rfind("UTF-16", 0) == 0) {
+        Check(bytes[0] == '\xFF' || bytes[0] == '\xFE' || bytes[0] == '\0' || bytes[1] == '\0',
+              "UTF-16 only from the first bytes");
+    }
 }
 
-// What putting `title` into page text `text` must give, from the rules for where a
-// title goes.
-std::string Expected(const std::string& text, const std::string& title) {
+// Where the first title end tag in `title` begins: "</title" in any case followed by
+// white space, "/" or ">"; npos if none.
+std::size_t EndTagIn(const std::string& title) {
+    for (std::size_t at = 0; (at = NaiveFind(title, "</title", at)) != std::string::npos; ++at) {
+        if (at + 7 < title.size() &&
+            std::string_view(" \t\n\f\r/>").find(title[at + 7]) != std::string_view::npos) {
+            return at;
+        }
+    }
+    return std::string::npos;
+}
+
+// Whether `written` is `text` with `insertion` put in at some place.
+bool IsInsertion(const std::string& text, const std::string& written,
+                 const std::string& insertion) {
+    if (written.size() != text.size() + insertion.size()) {
+        return false;
+    }
+    std::size_t same = 0;
+    while (same < text.size() && written[same] == text[same]) {
+        ++same;
+    }
+    for (std::size_t at = 0; at <= same; ++at) {
+        if (written.compare(at, insertion.size(), insertion) == 0 &&
+            written.compare(at + insertion.size(), std::string::npos, text, at) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whether putting `title` into page text `text` gave `written`: the title element's text
+// replaced, or a title element (in a head element or not) inserted.
+bool AsExpected(const std::string& text, const std::string& title, const std::string& written) {
     if (const auto span = FindTitle(text)) {
-        return text.substr(0, span->begin) + title + text.substr(span->end);
+        return written == text.substr(0, span->begin) + title + text.substr(span->end);
     }
     const std::string element = "<title>" + title + "</title>";
-    const std::size_t head = FindTag(text, kHeadTag);
-    if (head != std::string::npos) {
-        return text.substr(0, head + 6) + element + text.substr(head + 6);
-    }
-    const std::size_t html = FindTag(text, kHtmlTag);
-    const std::size_t at = html != std::string::npos ? html + 6 : HeadInsertionOffset(text);
-    return text.substr(0, at) + "<head>" + element + "</head>" + text.substr(at);
+    return IsInsertion(text, written, element) ||
+           IsInsertion(text, written, "<head>" + element + "</head>");
 }
 
 } // namespace
@@ -142,6 +170,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckNormalised(bytes.substr(0, bytes.find('\0')), text, lead);
     CheckSearch(text);
     Check(TitleOfPageBytes(bytes, lead) == TitleOfText(text), "reading gives the loaded title");
+    const auto elements = FindTitleElements(text);
+    const auto first = FindTitle(text);
+    Check(elements.empty() == !first, "the first title element is the title");
+    if (first) {
+        Check(elements.front().begin == first->begin && elements.front().end == first->end &&
+                  elements.front().closed == first->closed,
+              "the first title element is the title");
+        for (std::size_t i = 0; i + 1 < elements.size(); ++i) {
+            Check(elements[i].closed && elements[i].end < elements[i + 1].begin,
+                  "title elements follow each other");
+        }
+    }
     // Reading block by block, stopping once the title is known, gives the same title.
     const std::size_t block = 1 + titleLength % 23;
     TitleScanner scanner;
@@ -157,26 +197,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(status == RetitleStatus::kHoldsNul, "a NUL byte is refused");
         return 0;
     }
-    const auto span = FindTitle(text);
-    if (span && !span->closed) {
+    if (first && !first->closed) {
         Check(status == RetitleStatus::kNoEndOfTitle, "an unclosed title is refused");
         return 0;
     }
     Check(status == RetitleStatus::kDone, "a page is retitled");
     const std::string written(retitled.text());
     Check(retitled.modified() == (written != bytes), "an unchanged page is known as such");
-    Check(written == Expected(text, title), "outside the title only breaks change");
+    Check(AsExpected(text, title, written), "outside the title only breaks change");
     // Keeping the line breaks gives the same page where the bytes hold none to change.
     std::string kept;
     Check(RetitleKeepingLineBreaks(bytes, given, &kept) == RetitleStatus::kDone,
           "a page is retitled keeping its line breaks");
     Check(bytes != text || kept == written, "keeping line breaks that are CR LF changes nothing");
 
-    // Read back: the title as loaded, up to a "</title>" it may itself hold.
+    // Read back: the title as loaded, up to an end tag it may itself hold.
     const std::string loadedTitle = NormaliseLineBreaks(title, lead);
     const std::string readBack = TitleOfPageBytes(written, lead);
-    Check(readBack == loadedTitle.substr(0, FindTag(loadedTitle, kTitleEndTag)),
-          "a written title reads back");
+    Check(readBack == loadedTitle.substr(0, EndTagIn(loadedTitle)), "a written title reads back");
     Check(FindTag(readBack, kTitleEndTag) == std::string::npos,
           "a title read back holds no end tag");
     if (loadedTitle.find_first_of("\r\n") == std::string::npos) {

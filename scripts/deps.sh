@@ -7,6 +7,8 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     libjpeg62-turbo-dev
+    # The converters of the Encoding Standard's encodings, for titles.
+    libicu-dev
     libgtest-dev googletest libbenchmark-dev
     clang libclang-rt-14-dev
     fonts-wine fonts-liberation fonts-dejavu-core

@@ -1,8 +1,9 @@
 // What titora-cli reads from and writes into one page. The only part of the program
 // that calls the title engine. Two implementations: pages.cpp, with Qt Core, knows the
-// encodings pages declare; pages_bytes.cpp, for builds without Qt (Windows), takes
-// titles as bytes: `text` is `title` itself, a title is written as the bytes given, and the
-// checks take a title's bytes as UTF-8 with only its white space collapsed.
+// encodings of pages and of the terminal; pages_bytes.cpp, for builds without Qt
+// (Windows), takes titles as bytes: they are listed as the bytes they are, a title is
+// written as the bytes given, and the checks take a title's bytes as UTF-8 with only its
+// white space collapsed.
 #pragma once
 
 #include "command_line.h"
@@ -18,14 +19,15 @@ namespace titora::cli {
 
 // One page as the list shows it.
 struct ListedPage {
-    // The title as the page holds it, bytes unchanged, "UnTitled" where it has none.
-    std::string title;
-    // The title as UTF-8 text, decoded from the encoding the page declares. Where the page
-    // declares UTF-8 or nothing it is `title` itself, whose bytes a JSON writer keeps even
-    // where they are not valid UTF-8.
-    std::string text;
-    // The label of the encoding the page declares, as the page writes it; none where it
-    // declares none.
+    // The title as UTF-8 text, decoded from the page's encoding; none where the page has no
+    // title element (or, in a page of the standard's "replacement" encoding, none that can
+    // be read). Where Qt is not built, the title's bytes.
+    std::optional<std::string> text;
+    // The title as the line output prints it: text in the terminal's encoding, "UnTitled"
+    // where there is none. Where Qt is not built, the title's bytes.
+    std::string shown;
+    // The name of the encoding the page declares, as the Encoding Standard writes it; none
+    // where it declares none.
     std::optional<std::string> encoding;
 };
 

@@ -1,8 +1,9 @@
 // pages.h without Qt, where the program is built without it (Windows): a page's title is
 // listed as the bytes it is and written as the bytes given, whatever encoding the page
-// declares; the declared encoding is listed as the page names it.
+// declares; the declared encoding is listed by the standard's name.
 #include "pages.h"
 
+#include "declared_encoding.h"
 #include "title_engine.h"
 
 namespace titora::cli {
@@ -32,8 +33,11 @@ std::string CollapsedBytes(std::string_view bytes, std::string_view) {
 
 ListedPage ReadListedPage(const std::string& path) {
     PageTitle page = ReadPageTitle(path);
-    ListedPage listed{page.title, page.title, std::nullopt};
-    if (!page.declaredEncoding.empty())
+    ListedPage listed;
+    if (page.found)
+        listed.text = page.title;
+    listed.shown = page.title;
+    if (IsDeclared(page.declaredEncoding))
         listed.encoding = std::move(page.declaredEncoding);
     return listed;
 }

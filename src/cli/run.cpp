@@ -85,7 +85,10 @@ void AppendJsonPage(std::string& out, const std::string& path, const ListedPage&
     out += "{\"path\":";
     AppendJsonString(out, path);
     out += ",\"title\":";
-    AppendJsonString(out, page.text);
+    if (page.text)
+        AppendJsonString(out, *page.text);
+    else
+        out += "null";
     out += ",\"encoding\":";
     if (page.encoding)
         AppendJsonString(out, *page.encoding);
@@ -109,7 +112,7 @@ void List(const CommandLine& line, std::FILE* out, Messages& messages) {
             } else {
                 AppendPathField(text, path);
                 text += '\t';
-                AppendLineField(text, page.title);
+                AppendLineField(text, page.shown);
                 text += '\n';
             }
             Write(out, text);

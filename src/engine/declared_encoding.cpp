@@ -1,11 +1,11 @@
 #include "declared_encoding.h"
 
+#include "encoding_labels.h"
+
 #include <cstring>
 
 namespace titora {
 namespace {
-
-constexpr std::string_view kBlanks = "\t\n\f\r ";
 
 // Tab, line feed, form feed, carriage return and space: HTML's blanks.
 bool IsBlank(char c) {
@@ -43,14 +43,6 @@ bool MatchesAt(std::string_view text, std::size_t at, std::string_view word) {
 
 bool EqualsNoCase(std::string_view text, std::string_view word) {
     return text.size() == word.size() && MatchesAt(text, 0, word);
-}
-
-std::string_view Trimmed(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
 
 // The label in the value of a content attribute ("text/html; charset=Shift_JIS"): after
@@ -248,13 +240,17 @@ Prescan::Got Prescan::GetValue(std::string_view* value) {
     return Got::kAttribute;
 }
 
-// Reads the attributes of a <meta> up to its ">". It declares an encoding by a charset
-// attribute, or by a content attribute naming a charset together with
-// http-equiv="Content-Type"; the first of two attributes of the same name counts.
-Prescan::Meta Prescan::ReadMeta(std::string_view* label) {
+// Reads the attributes of a <meta> up to its ">", as the standard's steps have it: the
+// first attribute of a name counts, a later one of the same name is passed over. A charset
+// attribute names the encoding (or, with a label that names none, fails the element); a
+// content attribute naming a known charset does so only when no charset attribute came
+// first, and only beside http-equiv="Content-Type".
+Prescan::Meta Prescan::ReadMeta(std::string_view* encoding) {
     bool seenHttpEquiv = false, seenContent = false, seenCharset = false;
-    bool contentType = false, fromContent = false;
-    std::string_view charset;
+    bool gotPragma = false;
+    enum class Need { kNothing, kPragma, kNoPragma } need = Need::kNothing;
+    bool charsetSet = false;  // the standard's "charset is not null"
+    std::string_view charset; // empty for failure
     std::string_view name, value;
     for (;;) {
         const Got got = GetAttribute(&name, &value);
@@ -266,27 +262,79 @@ Prescan::Meta Prescan::ReadMeta(std::string_view* label) {
         }
         if (EqualsNoCase(name, "http-equiv") && !seenHttpEquiv) {
             seenHttpEquiv = true;
-            contentType = EqualsNoCase(value, "content-type");
+            gotPragma = gotPragma || EqualsNoCase(value, "content-type");
         } else if (EqualsNoCase(name, "content") && !seenContent) {
             seenContent = true;
-            const std::string_view found = Trimmed(CharsetInContent(value));
-            if (!found.empty() && !seenCharset && charset.empty()) {
+            const std::string_view found = EncodingForLabel(CharsetInContent(value));
+            if (!found.empty() && !charsetSet) {
                 charset = found;
-                fromContent = true;
+                charsetSet = true;
+                need = Need::kPragma;
             }
         } else if (EqualsNoCase(name, "charset") && !seenCharset) {
             seenCharset = true;
-            charset = Trimmed(value);
-            fromContent = false;
+            charset = EncodingForLabel(value);
+            charsetSet = true;
+            need = Need::kNoPragma;
         }
     }
-    // A charset attribute declares on its own; a content attribute only beside
-    // http-equiv="Content-Type". An empty label names no encoding.
-    if (charset.empty() || (fromContent && !contentType)) {
+    if (need == Need::kNothing || (need == Need::kPragma && !gotPragma) || charset.empty()) {
         return Meta::kDeclaresNothing;
     }
-    *label = charset;
+    *encoding = charset;
     return Meta::kDeclares;
+}
+
+// The encoding an XML declaration opening `bytes` names ("<?xml version="1.0"
+// encoding="Shift_JIS"?>"), "" when there is none: the standard's "get an XML encoding",
+// looked at when the prescan finds no <meta>. The encoding attribute is looked for within
+// the declaration.
+std::string_view XmlDeclarationEncoding(std::string_view bytes) {
+    if (bytes.substr(0, 5) != "<?xml") {
+        return {};
+    }
+    const std::size_t end = bytes.find('>');
+    if (end == std::string_view::npos) {
+        return {};
+    }
+    const std::string_view declaration = bytes.substr(0, end);
+    std::size_t at = 5;
+    while (at < declaration.size() && !MatchesAt(declaration, at, "encoding")) {
+        ++at;
+    }
+    at += 8;
+    const auto skipControls = [&] {
+        while (at < declaration.size() && static_cast<unsigned char>(declaration[at]) <= 0x20) {
+            ++at;
+        }
+    };
+    skipControls();
+    if (at >= declaration.size() || declaration[at] != '=') {
+        return {};
+    }
+    ++at;
+    skipControls();
+    if (at >= declaration.size() || (declaration[at] != '"' && declaration[at] != '\'')) {
+        return {};
+    }
+    const std::size_t close = declaration.find(declaration[at], at + 1);
+    if (close == std::string_view::npos) {
+        return {};
+    }
+    return EncodingForLabel(declaration.substr(at + 1, close - at - 1));
+}
+
+// What a page's bytes say of their encoding where a browser reads a label as another
+// encoding: a UTF-16 label in a page whose markup reads as ASCII means UTF-8, and
+// x-user-defined means windows-1252.
+std::string_view AsPrescanned(std::string_view encoding) {
+    if (encoding == "UTF-16LE" || encoding == "UTF-16BE") {
+        return "UTF-8";
+    }
+    if (encoding == "x-user-defined") {
+        return "windows-1252";
+    }
+    return encoding;
 }
 
 } // namespace
@@ -301,7 +349,18 @@ std::string DeclaredEncoding(std::string_view bytes) {
     if (bytes.substr(0, 2) == "\xFE\xFF") {
         return "UTF-16BE";
     }
-    return Prescan(bytes).Run();
+    // A UTF-16 page without a byte-order mark that opens with an XML declaration.
+    if (bytes.substr(0, 6) == std::string_view("<\0?\0x\0", 6)) {
+        return "UTF-16LE";
+    }
+    if (bytes.substr(0, 6) == std::string_view("\0<\0?\0x", 6)) {
+        return "UTF-16BE";
+    }
+    const std::string found = Prescan(bytes).Run();
+    if (!found.empty()) {
+        return std::string(AsPrescanned(found));
+    }
+    return std::string(AsPrescanned(XmlDeclarationEncoding(bytes.substr(0, kPrescanLength))));
 }
 
 } // namespace titora

@@ -16,83 +16,35 @@ constexpr std::size_t kFirstBlock = 4096;
 constexpr std::size_t kLargestBlock = 1024 * 1024;
 static_assert(kFirstBlock >= kHeadSize, "the first block holds the head");
 
-// The last `count` bytes of `a` followed by `b`, at most.
-std::string LastBytes(std::string_view a, std::string_view b, std::size_t count) {
-    if (b.size() >= count) {
-        return std::string(b.substr(b.size() - count));
-    }
-    const std::size_t fromA = std::min(a.size(), count - b.size());
-    return std::string(a.substr(a.size() - fromA)).append(b);
-}
-
 } // namespace
 
 bool TitleScanner::feed(std::string_view block) {
-    switch (state_) {
-    case State::kBeforeTitle:
-        return feedBeforeTitle(block);
-    case State::kInTitle:
-        return feedTitle(block);
-    case State::kUntitled:
-    case State::kClosed:
-        break;
-    }
-    return true;
-}
-
-bool TitleScanner::feedBeforeTitle(std::string_view block) {
-    // kept_ holds the last bytes before this block that may begin "<title>"; none of
-    // them is a NUL, or the title would be known.
-    const std::size_t straddle = kTitleTag.size() - 1;
-    const std::string window = kept_ + std::string(block.substr(0, straddle));
-    const std::size_t split = FindTag(window, kTitleTag);
-    if (split != std::string::npos && split < kept_.size()) {
-        state_ = State::kInTitle;
-        const std::size_t begin = split + kTitleTag.size() - kept_.size();
-        kept_.clear();
-        return feedTitle(block.substr(begin));
-    }
-    // A NUL before the first "<title>" ends the text before it: no title.
-    const std::size_t open = FindTag(block, kTitleTag);
-    const std::size_t nul = TextLength(block.substr(0, open));
-    if (open != std::string::npos && nul == open) {
-        state_ = State::kInTitle;
-        kept_.clear();
-        return feedTitle(block.substr(open + kTitleTag.size()));
-    }
-    if (nul != block.size()) {
-        state_ = State::kUntitled;
+    if (done_) {
         return true;
     }
-    kept_ = LastBytes(kept_, block, straddle);
-    return false;
-}
-
-bool TitleScanner::feedTitle(std::string_view block) {
-    // The title ends at the first "</title>" or at a NUL, whichever comes first.
-    const std::size_t straddle = kTitleEndTag.size() - 1;
-    const std::size_t tail = std::min(kept_.size(), straddle);
-    const std::size_t early = TextLength(block.substr(0, straddle));
-    const std::string window =
-        kept_.substr(kept_.size() - tail) + std::string(block.substr(0, early));
-    const std::size_t split = FindTag(window, kTitleEndTag);
-    if (split != std::string::npos && split < tail) {
-        kept_.resize(kept_.size() - tail + split);
-        state_ = State::kClosed;
-        return true;
+    // The text ends at the first NUL.
+    const std::size_t length = TextLength(block);
+    const std::string_view text = block.substr(0, length);
+    std::size_t at = 0;
+    if (!opened_) {
+        opened_ = scan_.scan(text, &at) == TitleScan::Event::kTitleOpened;
     }
-    const std::size_t end = std::min(FindTag(block, kTitleEndTag), block.size());
-    const std::size_t nul = TextLength(block.substr(0, end));
-    kept_.append(block.substr(0, nul));
-    if (nul != block.size()) {
-        state_ = State::kClosed;
-        return true;
+    if (opened_) {
+        const std::size_t from = at;
+        const TitleScan::Event event = scan_.scan(text, &at);
+        kept_.append(text.substr(from, at - from));
+        if (event == TitleScan::Event::kTitleClosed) {
+            // What was kept runs past the start of the end tag: the title ends there.
+            kept_.resize(scan_.titleEnd() - scan_.titleBegin());
+            done_ = true;
+        }
     }
-    return false;
+    done_ = done_ || length != block.size();
+    return done_;
 }
 
 std::string TitleScanner::title(const LeadBytes& lead) const {
-    if (state_ == State::kBeforeTitle || state_ == State::kUntitled) {
+    if (!opened_) {
         return std::string(kUntitled);
     }
     // The title begins after a ">", which is never part of a double-byte character
@@ -131,6 +83,7 @@ PageHead ReadPageHead(const PageFile& page, const LeadBytes& lead) {
         size = std::min(size * 16, kLargestBlock);
     }
     head.title = scanner.title(lead);
+    head.found = scanner.found();
     return head;
 }
 

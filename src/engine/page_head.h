@@ -4,6 +4,7 @@
 
 #include "line_breaks.h"
 #include "page_file.h"
+#include "title_scan.h"
 
 #include <cstddef>
 #include <string>
@@ -12,10 +13,9 @@
 namespace titora {
 
 // Finds the title of a page's bytes given block by block, exactly as TitleOfPageBytes
-// finds it in all of them at once: the text between the first "<title>" and the first
-// "</title>" after it, ending early at a NUL, "UnTitled" when a NUL or the end comes
-// before any "<title>". It keeps only what may still belong to the answer: a few bytes
-// that may begin a tag, then the title.
+// finds it in all of them at once: the text of the first title element (see TitleScan),
+// ending early at a NUL, "UnTitled" when a NUL or the end comes before any title start
+// tag. It keeps only the scan's state and, once the title has begun, the title.
 class TitleScanner {
 public:
     // Takes the next bytes of the page. True once the title is known: no later byte can
@@ -26,19 +26,21 @@ public:
     // line breaks as CR LF.
     std::string title(const LeadBytes& lead) const;
 
-private:
-    enum class State { kBeforeTitle, kInTitle, kUntitled, kClosed };
-    bool feedBeforeTitle(std::string_view block);
-    bool feedTitle(std::string_view block);
+    // Whether the bytes given so far hold a title start tag.
+    bool found() const { return opened_; }
 
-    State state_ = State::kBeforeTitle;
+private:
+    TitleScan scan_;
+    bool opened_ = false;
+    bool done_ = false;
     std::string kept_;
 };
 
 // What reading a page's title took from it.
 struct PageHead {
-    // The title, as ReadTitle gives it.
+    // The title, as ReadTitle gives it, and whether the page has a title element.
     std::string title;
+    bool found = false;
     // The page's first bytes as read: at least its first kHeadSize bytes, all of a
     // shorter page. Whatever else the start of a page tells (a declared character set,
     // say) is found here without a second read.

@@ -1,5 +1,7 @@
 #include "page_text.h"
 
+#include "title_scan.h"
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -63,16 +65,35 @@ std::size_t FindTag(std::string_view text, std::string_view tag, std::size_t fro
 }
 
 std::optional<TitleSpan> FindTitle(std::string_view text) {
-    const std::size_t open = FindTag(text, kTitleTag);
-    if (open == std::string_view::npos) {
+    TitleScan scan;
+    std::size_t at = 0;
+    if (scan.scan(text, &at) != TitleScan::Event::kTitleOpened) {
         return std::nullopt;
     }
-    const std::size_t begin = open + kTitleTag.size();
-    const std::size_t close = FindTag(text, kTitleEndTag, begin);
-    if (close == std::string_view::npos) {
-        return TitleSpan{begin, text.size(), false};
+    if (scan.scan(text, &at) != TitleScan::Event::kTitleClosed) {
+        return TitleSpan{scan.titleBegin(), text.size(), false};
     }
-    return TitleSpan{begin, close, true};
+    return TitleSpan{scan.titleBegin(), scan.titleEnd(), true};
+}
+
+std::vector<TitleSpan> FindTitleElements(std::string_view text) {
+    std::vector<TitleSpan> titles;
+    TitleScan scan;
+    std::size_t at = 0;
+    for (;;) {
+        const TitleScan::Event event = scan.scan(text, &at);
+        if (event == TitleScan::Event::kTitleClosed) {
+            titles.push_back(TitleSpan{scan.titleBegin(), scan.titleEnd(), true});
+            continue;
+        }
+        if (event == TitleScan::Event::kNone) {
+            break;
+        }
+    }
+    if (scan.inTitle()) {
+        titles.push_back(TitleSpan{scan.titleBegin(), text.size(), false});
+    }
+    return titles;
 }
 
 std::string TitleOfText(std::string_view text) {
@@ -84,8 +105,9 @@ std::string TitleOfText(std::string_view text) {
 }
 
 std::string TitleOfPageBytes(std::string_view bytes, const LeadBytes& lead) {
-    // Normalising only inserts CR and LF bytes next to CR and LF bytes, so a tag (which
-    // holds neither) is found at the same place in the bytes as in the text. The title
+    // Normalising only inserts CR and LF bytes next to CR and LF bytes, and the scan takes
+    // both alike wherever it meets them (as white space, or as any other byte), so it
+    // finds the same title element in the bytes as in the text. The title
     // begins after a ">", which is never part of a double-byte character here, so it
     // normalises alone as it would within the whole text. The text ends at the first
     // NUL: only the bytes up to the end of the title need to be free of one.
@@ -96,6 +118,18 @@ std::string TitleOfPageBytes(std::string_view bytes, const LeadBytes& lead) {
     std::string_view title = bytes.substr(span->begin, span->end - span->begin);
     title = title.substr(0, TextLength(title));
     return NormaliseLineBreaks(title, lead);
+}
+
+NarrowedUtf16 NarrowUtf16(std::string_view bytes, bool bigEndian) {
+    const std::string_view mark = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    NarrowedUtf16 narrowed{{}, bytes.substr(0, 2) == mark ? 2u : 0u};
+    narrowed.text.reserve((bytes.size() - narrowed.start) / 2);
+    for (std::size_t at = narrowed.start; at + 1 < bytes.size(); at += 2) {
+        const auto high = static_cast<unsigned char>(bytes[bigEndian ? at : at + 1]);
+        const auto low = static_cast<unsigned char>(bytes[bigEndian ? at + 1 : at]);
+        narrowed.text += high == 0 && low < 0x80 ? static_cast<char>(low) : '\x80';
+    }
+    return narrowed;
 }
 
 std::size_t HeadInsertionOffset(std::string_view text) {
@@ -116,25 +150,25 @@ bool PlanTitleEdit(std::string_view text, std::string_view title, TitleEdit* edi
     // NUL written into the page would end its text there for every later reading and
     // make the page one that WriteTitle refuses.
     title = title.substr(0, title.find('\0'));
-    if (const std::optional<TitleSpan> span = FindTitle(text)) {
+    TitleScan scan;
+    std::size_t at = 0;
+    if (scan.scan(text, &at) == TitleScan::Event::kTitleOpened) {
         // A title without its end would have the rest of the page taken as title and
         // replaced: refuse rather than lose the document.
-        if (!span->closed) {
+        if (scan.scan(text, &at) != TitleScan::Event::kTitleClosed) {
             return false;
         }
-        *edit = TitleEdit{TitlePlace::kReplace, span->begin, span->end - span->begin,
-                          std::string(title)};
+        *edit = TitleEdit{TitlePlace::kReplace, scan.titleBegin(),
+                          scan.titleEnd() - scan.titleBegin(), std::string(title)};
         return true;
     }
-    if (const std::size_t head = FindTag(text, kHeadTag); head != std::string_view::npos) {
-        *edit = TitleEdit{TitlePlace::kAfterHead, head + kHeadTag.size(), 0,
-                          TitleElement(title, false)};
+    // The whole text has been read: the head and html start tags, if any, are known.
+    if (scan.headEnd() != TitleScan::npos) {
+        *edit = TitleEdit{TitlePlace::kAfterHead, scan.headEnd(), 0, TitleElement(title, false)};
         return true;
     }
-    const std::size_t html = FindTag(text, kHtmlTag);
-    if (html != std::string_view::npos) {
-        *edit =
-            TitleEdit{TitlePlace::kAfterHtml, html + kHtmlTag.size(), 0, TitleElement(title, true)};
+    if (scan.htmlEnd() != TitleScan::npos) {
+        *edit = TitleEdit{TitlePlace::kAfterHtml, scan.htmlEnd(), 0, TitleElement(title, true)};
         return true;
     }
     *edit =

@@ -51,7 +51,7 @@ TitleEncoder Fixed(const std::string& title) {
 std::string RetitleLoaded(const PageFile& page, const TitleEncoder& encodeTitle, std::size_t front,
                           const LeadBytes& lead, PageBuffer* buffer, std::string* old = nullptr) {
     PageBytes bytes = ReadPage(page, front, true);
-    std::string title = encodeTitle(DeclaredEncoding(bytes.view()));
+    std::string title = encodeTitle(PageEncoding(bytes.view(), false));
     if (old != nullptr) {
         *old = TitleOfPageBytes(bytes.view(), lead);
     }
@@ -120,46 +120,63 @@ void SaveTitleWith(const std::string& path, const TitleEncoder& encodeTitle,
                    const WriteOptions& options) {
     WithinCapacity([&] {
         PageFile page(path, PageFile::Purpose::kWriting);
-        RecoverInterruptedSave(page);
         CheckSavable(page);
+        LockForSave(page);
+        RecoverInterruptedSave(page);
         const unsigned codePage = platform::SystemCodePage();
         const LeadBytes lead = LeadBytes::ForCodePage(codePage);
-        PageBytes bytes = ReadPage(page, kTypedTitleRoom, true);
-        const std::string title = encodeTitle(DeclaredEncoding(bytes.view()));
-        std::string newBytes; // keeping the line breaks: the page's new bytes
-        std::string oldCopy;  // through the page buffer: the bytes as read, for the undo copy
-        PageBuffer buffer;
-        std::string_view text;
-        std::string_view old;
-        RetitleStatus status = RetitleStatus::kDone;
-        if (options.keepLineBreaks) {
-            status = RetitleKeepingLineBreaks(bytes.view(), title, &newBytes);
-            text = newBytes;
-            old = bytes.view();
-        } else {
-            // The page buffer takes the bytes over: the undo copy needs them as read.
-            if (options.undo != nullptr) {
-                oldCopy.assign(bytes.view());
+        for (int attempt = 0;; ++attempt) {
+            // What the page is like before its text is read, to tell afterwards whether
+            // someone else wrote it meanwhile.
+            if (!page.refreshInfo()) {
+                throw TitleEngineError("Cannot open file " + path);
             }
-            status = RetitlePage(std::move(bytes), title, lead, &buffer);
-            text = buffer.text();
-            old = oldCopy;
+            PageBytes bytes = ReadPage(page, kTypedTitleRoom, true);
+            const std::string title = encodeTitle(PageEncoding(bytes.view(), false));
+            std::string newBytes; // keeping the line breaks: the page's new bytes
+            std::string oldCopy;  // through the page buffer: the bytes as read, for undo
+            PageBuffer buffer;
+            std::string_view text;
+            std::string_view old;
+            RetitleStatus status = RetitleStatus::kDone;
+            if (options.keepLineBreaks) {
+                status = RetitleKeepingLineBreaks(bytes.view(), title, &newBytes);
+                text = newBytes;
+                old = bytes.view();
+            } else {
+                // The page buffer takes the bytes over: the undo copy needs them as read.
+                if (options.undo != nullptr) {
+                    oldCopy.assign(bytes.view());
+                }
+                status = RetitlePage(std::move(bytes), title, lead, &buffer);
+                text = buffer.text();
+                old = oldCopy;
+            }
+            if (status != RetitleStatus::kDone) {
+                Refuse(status, page);
+            }
+            SaveRequest request;
+            request.text = text;
+            request.title = title;
+            request.codePage = codePage;
+            request.journalText = options.keepLineBreaks;
+            request.unchanged = options.keepLineBreaks ? text == old : !buffer.modified();
+            // A page that keeps its bytes needs no undo copy; the save still clears the
+            // temporaries that killed saves left beside it.
+            std::optional<UndoCopy> copy;
+            if (!request.unchanged) {
+                copy.emplace(options.undo, page, old, title, codePage, options.keepLineBreaks);
+            }
+            if (SavePage(page, request) == Saved::kYes) {
+                if (copy) {
+                    copy->commit();
+                }
+                return;
+            }
+            if (attempt == kRestarts) {
+                throw TitleEngineError("Cannot create file " + path);
+            }
         }
-        if (status != RetitleStatus::kDone) {
-            Refuse(status, page);
-        }
-        const bool changed = options.keepLineBreaks ? text != old : buffer.modified();
-        if (!changed) {
-            return;
-        }
-        UndoCopy copy(options.undo, page, old, title, codePage, options.keepLineBreaks);
-        SaveRequest request;
-        request.text = text;
-        request.title = title;
-        request.codePage = codePage;
-        request.journalText = options.keepLineBreaks;
-        SavePage(page, request);
-        copy.commit();
     });
 }
 
@@ -171,8 +188,26 @@ std::string ReadTitle(const std::string& path) {
 
 PageTitle ReadPageTitle(const std::string& path) {
     return WithinCapacity([&] {
-        PageHead head = ReadHeadOf(path);
-        return PageTitle{std::move(head.title), DeclaredEncoding(head.bytes)};
+        PageFile page(path, PageFile::Purpose::kReading);
+        RecoverInterruptedSave(page);
+        PageHead head = ReadPageHead(page, LeadBytes::ForSystem());
+        std::string encoding = PageEncoding(head.bytes, true);
+        const bool bigEndian = encoding == "UTF-16BE";
+        if (!bigEndian && encoding != "UTF-16LE") {
+            return PageTitle{std::move(head.title), std::move(encoding), head.found};
+        }
+        // A UTF-16 page holds NUL bytes, at which the text ends for ReadTitle: its title
+        // is found in its code units instead, and given in its own bytes.
+        const PageBytes bytes = ReadPage(page);
+        const NarrowedUtf16 narrowed = NarrowUtf16(bytes.view(), bigEndian);
+        const std::string_view text(narrowed.text.data(), TextLength(narrowed.text));
+        const std::optional<TitleSpan> span = FindTitle(text);
+        if (!span) {
+            return PageTitle{std::string(kUntitled), std::move(encoding), false};
+        }
+        const std::string_view title =
+            bytes.view().substr(narrowed.start + 2 * span->begin, 2 * (span->end - span->begin));
+        return PageTitle{std::string(title), std::move(encoding)};
     });
 }
 
@@ -181,20 +216,22 @@ PageTitleElements ReadTitleElements(const std::string& path) {
         PageFile page(path, PageFile::Purpose::kReading);
         RecoverInterruptedSave(page);
         const PageBytes bytes = ReadPage(page);
-        const std::string_view text = bytes.view();
         PageTitleElements result;
-        result.declaredEncoding = DeclaredEncoding(text);
+        result.declaredEncoding = PageEncoding(bytes.view(), false);
+        // A UTF-16 page is looked at in its code units: a unit counts as a byte for lines
+        // and columns, and each title's text is its bytes.
+        const bool bigEndian = result.declaredEncoding == "UTF-16BE";
+        const bool utf16 = bigEndian || result.declaredEncoding == "UTF-16LE";
+        const NarrowedUtf16 narrowed =
+            utf16 ? NarrowUtf16(bytes.view(), bigEndian) : NarrowedUtf16{};
+        const std::string_view whole = utf16 ? std::string_view(narrowed.text) : bytes.view();
+        // The text ends at the first NUL, as for ReadTitle.
+        const std::string_view text = whole.substr(0, TextLength(whole));
         std::size_t line = 1;
         std::size_t lineStart = 0;
         std::size_t counted = 0;
-        for (std::size_t from = 0;;) {
-            const std::optional<TitleSpan> span = FindTitle(text.substr(from));
-            if (!span) {
-                break;
-            }
-            const std::size_t begin = from + span->begin;
-            const std::size_t end = from + span->end;
-            for (; counted < begin; ++counted) {
+        for (const TitleSpan& span : FindTitleElements(text)) {
+            for (; counted < span.begin; ++counted) {
                 const char c = text[counted];
                 const bool crlf =
                     c == '\r' && counted + 1 < text.size() && text[counted + 1] == '\n';
@@ -203,12 +240,12 @@ PageTitleElements ReadTitleElements(const std::string& path) {
                     lineStart = counted + 1;
                 }
             }
-            result.elements.push_back(TitleElement{std::string(text.substr(begin, end - begin)),
-                                                   span->closed, line, begin - lineStart + 1});
-            if (!span->closed) {
-                break;
-            }
-            from = end;
+            const std::string_view own = utf16
+                                             ? bytes.view().substr(narrowed.start + 2 * span.begin,
+                                                                   2 * (span.end - span.begin))
+                                             : text.substr(span.begin, span.end - span.begin);
+            result.elements.push_back(
+                TitleElement{std::string(own), span.closed, line, span.begin - lineStart + 1});
         }
         return result;
     });
@@ -240,7 +277,7 @@ PageOutline OutlinePage(const std::string& path) {
         const std::string_view text = all.substr(0, TextLength(all));
         PageOutline outline;
         outline.size = all.size();
-        outline.declaredEncoding = DeclaredEncoding(all);
+        outline.declaredEncoding = PageEncoding(all, false);
         outline.title = TitleOfPageBytes(all, LeadBytes::ForSystem());
         outline.hasTitle = FindTitle(text).has_value();
         if (!outline.hasTitle) {

@@ -32,10 +32,11 @@ private:
     std::string reason_;
 };
 
-// Returns the title of the page file at `path`: the text between the first "<title>"
-// and the first "</title>" after it (tags matched without regard to letter case),
-// exactly as held once loaded: not trimmed, not decoded, line breaks as CR LF. A page
-// without "<title>" gives "UnTitled"; an unclosed title runs to the end of the text.
+// Returns the title of the page file at `path`: the text of its first title element, as
+// a browser finds it (tags in any letter case, with attributes or white space; not in a
+// comment, a script, a style or an <svg>), exactly as held once loaded: not trimmed, not
+// decoded, line breaks as CR LF. A page without a title element gives "UnTitled"; an
+// unclosed title runs to the end of the text.
 // Reads the page from its start only as far as the title. The file is never changed,
 // unless a save of it was cut short: that save is first finished.
 //
@@ -46,17 +47,24 @@ private:
 std::string ReadTitle(const std::string& path);
 
 // What ReadPageTitle finds in one loading of a page file: its title, exactly as
-// ReadTitle gives it, and the label of the encoding the page declares by a byte-order
-// mark or a <meta> near its start, as the page writes it ("" when it declares none).
+// ReadTitle gives it, and the encoding the page is in, as the engine hands it to a
+// TitleEncoder (see PageEncoding in declared_encoding.h): the name of the encoding the
+// page declares by a byte-order mark or near its start, as the Encoding Standard writes
+// it ("windows-1252", "Shift_JIS"), or, where it declares none, what its bytes suggest
+// ("" for ASCII only).
 struct PageTitle {
     std::string title;
     std::string declaredEncoding;
+    // False when the page has no title element at all (title is then "UnTitled").
+    bool found = true;
 };
 
-// ReadTitle, and the encoding the page declares, from the same bytes: the declaration
-// is looked for in the first 1,024 bytes of what ReadTitle loads, with no second read.
+// ReadTitle, and the encoding of the page, from the same bytes: the declaration is looked
+// for in the first 1,024 bytes of what ReadTitle loads, with no second read. A UTF-16
+// page (byte-order mark) is the one exception to ReadTitle: its title is found in its
+// code units and given in its bytes, UTF-16 as the file holds them.
 //
-//   ReadPageTitle("/srv/www/old.html")  // -> {"Caf\xE9", "iso-8859-1"}
+//   ReadPageTitle("/srv/www/old.html")  // -> {"Caf\xE9", "windows-1252", true}
 //
 // Throws TitleEngineError as ReadTitle does.
 PageTitle ReadPageTitle(const std::string& path);
@@ -78,7 +86,7 @@ struct TitleElement {
 struct PageTitleElements {
     // In page order; the first one is the page's title, the one ReadTitle gives.
     std::vector<TitleElement> elements;
-    // As ReadPageTitle gives it.
+    // As ReadPageTitle gives it, judged on the whole page.
     std::string declaredEncoding;
 };
 
@@ -90,8 +98,8 @@ struct PageTitleElements {
 // Throws TitleEngineError as ReadTitle does.
 PageTitleElements ReadTitleElements(const std::string& path);
 
-// Turns the label of the encoding a page declares ("" for none) into the bytes of the
-// title to write into that page.
+// Turns the encoding of a page, as ReadPageTitle gives it, into the bytes of the title
+// to write into that page.
 using TitleEncoder = std::function<std::string(std::string_view declaredEncoding)>;
 
 // Makes `title` the text of the title element of the page file at `path`, inserting
@@ -112,12 +120,12 @@ using TitleEncoder = std::function<std::string(std::string_view declaredEncoding
 void WriteTitle(const std::string& path, const std::string& title);
 
 // WriteTitle with the title's bytes made for the page at hand: `encodeTitle` is called
-// once, after loading, with the label of the encoding that the loaded bytes declare (as
-// ReadPageTitle gives it), and what it returns is written as the title. The bytes being
+// once, after loading, with the encoding of the loaded bytes (as ReadPageTitle gives it,
+// judged on the whole page), and what it returns is written as the title. The bytes being
 // rewritten are the ones looked at: the page is read once.
 //
-//   WriteTitle("/srv/www/old.html", [](std::string_view declared) {
-//       return declared.empty() ? std::string("Caf\xC3\xA9") : std::string("Caf\xE9");
+//   WriteTitle("/srv/www/old.html", [](std::string_view encoding) {
+//       return encoding == "windows-1252" ? std::string("Caf\xE9") : std::string("Caf&#233;");
 //   });
 //
 // Throws TitleEngineError as WriteTitle does. An exception from `encodeTitle` leaves

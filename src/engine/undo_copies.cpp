@@ -105,10 +105,18 @@ enum class Outcome { kRestored, kChanged };
 // Puts back the page of `record` if it holds what the retitle wrote.
 Outcome UndoPage(const UndoRecord& record, bool dryRun) {
     PageFile page(record.path, PageFile::Purpose::kWriting);
+    if (!dryRun) {
+        CheckSavable(page);
+        LockForSave(page);
+    }
     RecoverInterruptedSave(page);
-    const PageBytes current = ReadPage(page);
     std::string next;
-    if (!RebuildNew(record, &next) || current.view() != next) {
+    if (!RebuildNew(record, &next)) {
+        return Outcome::kChanged;
+    }
+    // The page must hold what the retitle wrote from the read to the save: a page that
+    // someone else writes meanwhile is theirs, and is left as they leave it.
+    if (!page.refreshInfo() || ReadPage(page).view() != next) {
         return Outcome::kChanged;
     }
     if (dryRun) {
@@ -119,8 +127,7 @@ Outcome UndoPage(const UndoRecord& record, bool dryRun) {
     request.text = record.old;
     request.codePage = record.codePage;
     request.journalText = true;
-    SavePage(page, request);
-    return Outcome::kRestored;
+    return SavePage(page, request) == Saved::kYes ? Outcome::kRestored : Outcome::kChanged;
 }
 
 // Reads the record at `at` of `file` into `*record` and sets `*length` to its length.

@@ -1,23 +1,23 @@
-// A page title's bytes as text and text as a title's bytes, in the encoding the page
-// declares (see DeclaredEncoding in the title engine): the file list shows each title
-// decoded this way, and Title It encodes the typed title this way for every page it
+// A page title's bytes as text and text as a title's bytes, in the encoding of the page as
+// the title engine tells it (see PageEncoding in the engine): the file list shows each
+// title decoded this way, and Title It encodes the typed title this way for every page it
 // writes. Qt Core only, so that a program without widgets can use it as well.
 //
-// A declared label names one of the encodings Qt knows, its own and (through ICU) the
-// legacy ones, such as "iso-8859-1", "Shift_JIS" or "EUC-KR". A page that declares none,
-// or a label Qt does not know or whose encoding cannot stand in an HTML page (one that
-// writes ASCII as other bytes, such as EBCDIC, UTF-7 or HZ), is read and written in the
-// system's code page.
-// - Reading follows the browsers where they read a label as a wider encoding:
-//   ISO-8859-1 and US-ASCII as windows-1252, EUC-KR as windows-949, GB2312 as GBK. The
-//   title then shows as the page's readers see it ("\x93" is a quotation mark).
-// - Writing keeps to the label itself: a character the declared encoding cannot hold is
-//   written as a numeric character reference ("&#8364;" for "€" in a Latin-1 page),
-//   which every reader of the page decodes alike.
-// - A declared UTF-16 or UTF-32 means UTF-8, as in browsers: a page the engine can
-//   retitle holds no NUL byte, so its bytes are not in either.
-// All functions are thread-safe: what they keep between calls (the labels they have
-// looked up) each thread keeps for itself.
+// The page's encoding is one of the WHATWG Encoding Standard's, by its name or any of its
+// labels ("windows-1252", "latin1", "Shift_JIS"), converted as browsers convert it: the
+// system's converters (ICU on Linux) where they have the encoding, our own tables where not
+// (see encodings.h). For a page that declares none:
+// - kUndeclaredUtf8: UTF-8;
+// - kUndeclaredLegacy: the legacy encoding of the user's language (see FallbackEncoding),
+//   windows-1252 for most;
+// - "" (all ASCII), or a text that names no encoding: read as UTF-8 where the title's
+//   bytes are UTF-8, else in that legacy encoding; written as ASCII, every other character
+//   a numeric character reference, which every browser shows alike whatever it assumes.
+// A character the encoding cannot hold is written as a numeric character reference
+// ("&#8364;" for "€" in a windows-1252 page). A page declaring UTF-16 or one of the
+// standard's "replacement" labels is written in UTF-8, as the standard has it; a
+// "replacement" page has no readable title, as in a browser.
+// All functions are thread-safe: each thread keeps the converters it has opened.
 #pragma once
 
 #include <QString>
@@ -26,21 +26,27 @@
 
 namespace titora {
 
-// The title `bytes` of a page that declares `declaredEncoding` ("" for none), as text.
+// The title `bytes` of a page in `pageEncoding`, as text; each byte sequence the encoding
+// does not hold is U+FFFD. "UnTitled" where the page has no readable title.
 //
-//   DecodeTitle("Caf\xE9", "iso-8859-1")  // -> "Café"
-QString DecodeTitle(std::string_view bytes, std::string_view declaredEncoding);
+//   DecodeTitle("Caf\xE9", "windows-1252")  // -> "Café"
+QString DecodeTitle(std::string_view bytes, std::string_view pageEncoding);
 
-// The bytes to write as the title `title` into a page that declares `declaredEncoding`.
-// Every "</title" in the title, in any letter case, is written as "&lt;/title", so that
-// the title cannot end its own element; nothing else is escaped: "&amp;" stays those five
-// characters. A lone UTF-16 surrogate is written as "&#65533;".
+// Whether a page in `pageEncoding` can have a readable title: false for the standard's
+// "replacement" encoding, which reads a whole page as one U+FFFD.
+bool TitleIsReadable(std::string_view pageEncoding);
+
+// The bytes to write as the title `title` into a page in `pageEncoding`. Every "</title"
+// in the title, in any letter case, is written as "&lt;/title", so that the title cannot
+// end its own element; nothing else is escaped: "&amp;" stays those five characters. A
+// lone UTF-16 surrogate is written as U+FFFD.
 //
 //   EncodeTitle("Café €", "iso-8859-1")  // -> "Caf\xE9 &#8364;"
-std::string EncodeTitle(const QString& title, std::string_view declaredEncoding);
+std::string EncodeTitle(const QString& title, std::string_view pageEncoding);
 
-// The name of the encoding EncodeTitle writes in for `declaredEncoding`, as Qt names it
-// ("ISO-8859-1" for "latin1", "UTF-8" for "utf-16"), or "" for the system's code page.
-QString TitleEncodingName(std::string_view declaredEncoding);
+// The standard's name of the encoding EncodeTitle writes in for `pageEncoding`
+// ("windows-1252" for "latin1", "UTF-8" for "utf-16"), or "" where it writes ASCII with
+// character references.
+QString TitleEncodingName(std::string_view pageEncoding);
 
 } // namespace titora

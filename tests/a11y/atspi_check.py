@@ -31,7 +31,8 @@ def find(root, role, name=None, showing=True):
 
 
 def wait_for(what, lookup):
-    for _ in range(100):
+    # Generous: on a loaded machine the program may take many seconds to reach the bus.
+    for _ in range(400):
         found = lookup()
         if found:
             return found

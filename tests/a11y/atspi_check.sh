@@ -49,7 +49,7 @@ printf '<html><head><title>Hello there</title></head></html>' > "$work/page.html
 QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$program" &
 app=$!
 pids+=("$app")
-timeout 60 /usr/bin/python3 "$here/atspi_check.py" "$work/page.html" "Hello there" || exit 1
+timeout 100 /usr/bin/python3 "$here/atspi_check.py" "$work/page.html" "Hello there" || exit 1
 # Exit, pressed through the bus, ends the program with code 0.
 for _ in $(seq 100); do kill -0 "$app" 2> /dev/null || break; sleep 0.1; done
 wait "$app"

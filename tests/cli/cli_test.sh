@@ -6,6 +6,9 @@ cli=$1
 version=$2
 launcher=()
 source "$(dirname "$0")/common.sh"
+# Undeclared legacy pages are read in the encoding of the user's language, and titles are
+# printed in the terminal's: windows-1252 and UTF-8 here, whatever the machine's locale.
+export LC_ALL=C.UTF-8
 
 latin1=$'caf\xe9.html'
 printf '<html>\n<head><TITLE>Tab\there \\ two\nlines</TITLE></head></html>\n' >a.html
@@ -25,7 +28,7 @@ check "list status" 1 "$status"
 
 run list --json "$latin1" $'new\nline.htm'
 check "json" '[
-{"path":"caf\udce9.html","title":"Caf\udce9","encoding":null},
+{"path":"caf\udce9.html","title":"Café","encoding":null},
 {"path":"new\nline.htm","title":"\u001b[2J\u009b\u007fé","encoding":null}
 ]' "$out"
 check "json status" 0 "$status"
@@ -33,10 +36,24 @@ check "json status" 0 "$status"
 printf '<meta charset="ISO-8859-1"><title>Caf\xe9</title>' >declared.htm
 run list --json declared.htm
 check "json declared" '[
-{"path":"declared.htm","title":"Café","encoding":"ISO-8859-1"}
+{"path":"declared.htm","title":"Café","encoding":"windows-1252"}
 ]' "$out"
 run set -t 'Déjà €' declared.htm
-check "set declared" $'<meta charset="ISO-8859-1"><title>D\xe9j\xe0 &#8364;</title>' "$(<declared.htm)"
+check "set declared" $'<meta charset="ISO-8859-1"><title>D\xe9j\xe0 \x80</title>' "$(<declared.htm)"
+# No title element is null; a title is text in the terminal's encoding; pages that declare
+# nothing get titles browsers read alike.
+printf '<!-- <title>old</title> --><svg><title>drawing</title></svg>' >drawing.htm
+run list --json b.txt drawing.htm
+check "json null" '[
+{"path":"b.txt","title":null,"encoding":null},
+{"path":"drawing.htm","title":null,"encoding":null}
+]' "$out"
+run list "$latin1"
+check "list as text" $'caf\xe9.html\tCaf\xc3\xa9' "$out"
+printf '<title>x</title>' >ascii.htm
+run set -t 'Ünïcode' ascii.htm "$latin1"
+check "set ascii" '<title>&#220;n&#239;code</title>' "$(<ascii.htm)"
+check "set latin" $'<title>\xdcn\xefcode</title>' "$(<"$latin1")"
 run list --json missing.html
 check "json empty" "[]" "$out"
 

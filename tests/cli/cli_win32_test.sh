@@ -22,8 +22,8 @@ check "set -r" "0 2 written, 0 unchanged, 0 failed" "$status $err"
 check "set wrote" $'<html>\r\n<head><title>Caf\xe9 & co</title></head></html>' "$(<site/index.html)"
 run list -r site
 check "list -r" $'site\\index.html\tCaf\xe9 & co\nsite\\sub\\d.ASP\tCaf\xe9 & co' "$out"
-run list --json declared.htm
-check "json" $'[\n{"path":"declared.htm","title":"Caf\\udce9","encoding":"ISO-8859-1"}\n]' "$out"
+run list --json declared.htm site/notes.txt
+check "json" $'[\n{"path":"declared.htm","title":"Caf\\udce9","encoding":"windows-1252"},\n{"path":"site/notes.txt","title":null,"encoding":null}\n]' "$out"
 run set -t new locked.html
 # The system's reason follows, in the words of the system at hand (wine's are not
 # Windows'), then the summary.

@@ -36,6 +36,10 @@ TEST(TitleScanner, GivesTheWholePagesTitleForEveryBlockSize) {
         "<title>a\r\nb\rc\nd</title>",
         "<titl<title>x<</title</title>",
         "<title>\x82\r\n\x82</title>", // a Shift_JIS lead byte before a CR
+        "<!-- <title>no</title> --!><TITLE\nlang=en>yes</title\n>",
+        "<script><title>no</title></SCRIPT ><svg><svg/><title>no</title></svg><title>y</title>",
+        "<svg><![CDATA[ ]]]> <title>no</title> </svg><title>y</title>",
+        "<!---><titles><title/>a</titlex></title/",
     };
     for (const unsigned codePage : {0u, 932u}) {
         const LeadBytes lead = LeadBytes::ForCodePage(codePage);

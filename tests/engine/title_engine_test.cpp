@@ -2,6 +2,8 @@
 // that a refusal leaves the file as it was.
 #include "title_engine.h"
 
+#include "declared_encoding.h"
+
 #include "test_files.h"
 
 #include <gtest/gtest.h>
@@ -116,7 +118,7 @@ TEST_F(TitleEngine, TitleBytesAreMadeForTheDeclarationBeingRewritten) {
     test::WriteBytes(page, "<meta charset=\"iso-8859-1\">\n<title>Caf\xE9</title>");
     const PageTitle read = ReadPageTitle(page);
     EXPECT_EQ(read.title, "Caf\xE9");
-    EXPECT_EQ(read.declaredEncoding, "iso-8859-1");
+    EXPECT_EQ(read.declaredEncoding, "windows-1252");
 
     // The page changed since it was read: the encoder is asked about the bytes rewritten.
     test::WriteBytes(page, "<meta charset=Shift_JIS>\n<title>old</title>");
@@ -139,6 +141,58 @@ TEST_F(TitleEngine, TitleBytesAreMadeForTheDeclarationBeingRewritten) {
         std::logic_error);
     EXPECT_EQ(test::ReadBytes(page), "<title>keep</title>");
     EXPECT_EQ(folder.names(), std::set<std::string>{"page.html"});
+}
+
+// Pages that declare nothing: the encoder hears what the whole page's bytes suggest, the
+// reader what the bytes read suggest; UTF-16 titles are found in their code units.
+TEST_F(TitleEngine, EncodingsOfUndeclaredAndUtf16Pages) {
+    struct Case {
+        std::string bytes;
+        std::string_view encoding;
+    };
+    const Case cases[] = {
+        {"<title>x</title>", kUndeclaredAscii},
+        {"<title>x</title>\xC3\xA9", kUndeclaredUtf8},
+        {"<title>x</title>" + std::string(5000, 'y') + "\xE9", kUndeclaredLegacy},
+    };
+    for (const Case& c : cases) {
+        test::WriteBytes(page, c.bytes);
+        std::string asked = "none";
+        WriteTitle(page, [&](std::string_view encoding) {
+            asked = encoding;
+            return std::string("x");
+        });
+        EXPECT_EQ(asked, c.encoding) << c.bytes.substr(0, 20);
+    }
+    // Listing reads only the start of the page: the late byte is not seen.
+    EXPECT_EQ(ReadPageTitle(page).declaredEncoding, kUndeclaredAscii);
+
+    test::WriteBytes(page, "\xFE\xFF\0<\0t\0i\0t\0l\0e\0>\0\xE9\0<\0/\0t\0i\0t\0l\0e\0>"s);
+    const PageTitle utf16 = ReadPageTitle(page);
+    EXPECT_EQ(utf16.title, "\0\xE9"s);
+    EXPECT_EQ(utf16.declaredEncoding, "UTF-16BE");
+    EXPECT_EQ(Read(page), Result("UnTitled"));
+    test::WriteBytes(page, "<svg><title>drawing</title></svg>");
+    EXPECT_FALSE(ReadPageTitle(page).found);
+}
+
+// Every title element, as a browser counts them: not those in a comment, a script or an
+// <svg>; tags with attributes and line breaks; where each one's text begins.
+TEST_F(TitleEngine, TitleElementsAsABrowserCountsThem) {
+    test::WriteBytes(page, "<!-- <title>c</title> -->\r\n<TITLE lang=en\n>one</TITLE\n>\n"
+                           "<script>'<title>s</title>'</script><svg><title>d</title></svg>\r"
+                           "<title>two</title><title>open");
+    const PageTitleElements read = ReadTitleElements(page);
+    ASSERT_EQ(read.elements.size(), 3u);
+    EXPECT_EQ(read.elements[0].text, "one");
+    EXPECT_EQ(read.elements[0].line, 3u);
+    EXPECT_EQ(read.elements[0].column, 2u);
+    EXPECT_EQ(read.elements[1].text, "two");
+    EXPECT_EQ(read.elements[1].line, 6u);
+    EXPECT_EQ(read.elements[1].column, 8u);
+    EXPECT_EQ(read.elements[2].text, "open");
+    EXPECT_FALSE(read.elements[2].closed);
+    EXPECT_TRUE(read.elements[1].closed);
 }
 
 TEST_F(TitleEngine, ReadOnlyFileIsReadButNotWritten) {

@@ -1,0 +1,294 @@
+#include "title_scan.h"
+
+#include <cstring>
+#include <iterator>
+
+namespace titora {
+namespace {
+
+// No tag name that the scan acts on is longer; a longer name is none of them.
+constexpr std::size_t kLongestName = 9;
+
+constexpr std::string_view kRawTextElements[] = {"script", "style",   "textarea", "xmp",
+                                                 "iframe", "noembed", "noframes"};
+
+// The start tags that end an <svg> or <math> element in a browser: the HTML elements
+// that cannot stand in a drawing.
+constexpr std::string_view kLeavesDrawing[] = {
+    "b",      "big",  "blockquote", "body",  "br",   "center", "code",    "dd",   "div",
+    "dl",     "dt",   "em",         "embed", "h1",   "h2",     "h3",      "h4",   "h5",
+    "h6",     "head", "hr",         "i",     "img",  "li",     "listing", "menu", "meta",
+    "nobr",   "ol",   "p",          "pre",   "ruby", "s",      "small",   "span", "strong",
+    "strike", "sub",  "sup",        "table", "tt",   "u",      "ul",      "var"};
+
+bool IsOneOf(std::string_view name, const std::string_view* first, const std::string_view* last) {
+    for (; first != last; ++first) {
+        if (name == *first) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
+}
+
+bool IsLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+bool IsRawTextElement(std::string_view name) {
+    return IsOneOf(name, std::begin(kRawTextElements), std::end(kRawTextElements));
+}
+
+bool LeavesDrawing(std::string_view name) {
+    return IsOneOf(name, std::begin(kLeavesDrawing), std::end(kLeavesDrawing));
+}
+
+// The offset of the first `c` in `block` at or after `from`, or the block's size.
+std::size_t Next(std::string_view block, std::size_t from, char c) {
+    const void* hit = std::memchr(block.data() + from, c, block.size() - from);
+    return hit == nullptr ? block.size()
+                          : static_cast<std::size_t>(static_cast<const char*>(hit) - block.data());
+}
+
+} // namespace
+
+TitleScan::Event TitleScan::scan(std::string_view block, std::size_t* at) {
+    const std::size_t base = offset_ - *at;
+    std::size_t i = *at;
+    while (i < block.size()) {
+        // Long runs in which only one byte can matter are skipped by memchr.
+        std::size_t skipTo = i;
+        switch (state_) {
+        case State::kData:
+        case State::kRawText:
+            skipTo = Next(block, i, '<');
+            break;
+        case State::kInTag:
+        case State::kBogus:
+            skipTo = Next(block, i, '>');
+            if (skipTo > i && skipTo < block.size()) {
+                beforeClose_ = block[skipTo - 1];
+            } else if (skipTo == block.size()) {
+                beforeClose_ = block.back();
+            }
+            break;
+        case State::kPlaintext:
+            skipTo = block.size();
+            break;
+        default:
+            break;
+        }
+        if (skipTo == block.size()) {
+            i = block.size();
+            break;
+        }
+        i = skipTo;
+        const Event event = step(block[i], base + i);
+        ++i;
+        if (event != Event::kNone) {
+            offset_ = base + i;
+            *at = i;
+            return event;
+        }
+    }
+    offset_ = base + i;
+    *at = i;
+    return Event::kNone;
+}
+
+// Reads one byte, at `offset` from the first byte given. A byte that ends what the state
+// was reading and begins something else is read again in the new state.
+TitleScan::Event TitleScan::step(char c, std::size_t offset) {
+    switch (state_) {
+    case State::kData:
+        if (c == '<') {
+            state_ = State::kTagOpen;
+        }
+        return Event::kNone;
+    case State::kTagOpen:
+        if (c == '!') {
+            state_ = State::kMarkupOpen;
+            markup_.clear();
+        } else if (c == '/') {
+            state_ = State::kEndTagOpen;
+        } else if (IsLetter(c)) {
+            state_ = State::kTagName;
+            endTag_ = false;
+            nameTooLong_ = false;
+            name_.assign(1, Lower(c));
+        } else if (c == '?') {
+            state_ = State::kBogus;
+        } else {
+            state_ = State::kData;
+            return step(c, offset);
+        }
+        return Event::kNone;
+    case State::kEndTagOpen:
+        if (IsLetter(c)) {
+            state_ = State::kTagName;
+            endTag_ = true;
+            nameTooLong_ = false;
+            name_.assign(1, Lower(c));
+        } else {
+            // "</>" is dropped; "</" before anything else opens a declaration.
+            state_ = c == '>' ? State::kData : State::kBogus;
+        }
+        return Event::kNone;
+    case State::kTagName:
+        if (IsBlank(c) || c == '/' || c == '>') {
+            state_ = State::kInTag;
+            beforeClose_ = c;
+            return c == '>' ? endOfTag(offset + 1) : Event::kNone;
+        }
+        if (name_.size() < kLongestName) {
+            name_ += Lower(c);
+        } else {
+            nameTooLong_ = true;
+        }
+        return Event::kNone;
+    case State::kInTag:
+        if (c == '>') {
+            return endOfTag(offset + 1);
+        }
+        beforeClose_ = c;
+        return Event::kNone;
+    case State::kMarkupOpen: {
+        markup_ += c;
+        const std::string_view read = markup_;
+        if (read == "--") {
+            state_ = State::kComment;
+            dashes_ = 2;
+            ownDashes_ = 0;
+            bang_ = false;
+        } else if (!foreign_.empty() && read == "[CDATA[") {
+            state_ = State::kCdata;
+            brackets_ = 0;
+        } else if (std::string_view("--").substr(0, read.size()) != read &&
+                   (foreign_.empty() ||
+                    std::string_view("[CDATA[").substr(0, read.size()) != read)) {
+            state_ = State::kBogus;
+            return step(c, offset);
+        }
+        return Event::kNone;
+    }
+    case State::kComment:
+        // "-->" ends a comment, the dashes of "<!--" included ("<!-->"); so does "--!>",
+        // but only with two dashes of the comment's own.
+        if (c == '>' && (dashes_ >= 2 || bang_)) {
+            state_ = State::kData;
+        } else if (c == '-') {
+            ++dashes_;
+            ++ownDashes_;
+            bang_ = false;
+        } else {
+            bang_ = c == '!' && ownDashes_ >= 2 && dashes_ >= 2;
+            dashes_ = 0;
+            ownDashes_ = 0;
+        }
+        return Event::kNone;
+    case State::kBogus:
+        if (c == '>') {
+            state_ = State::kData;
+        }
+        return Event::kNone;
+    case State::kCdata:
+        if (c == '>' && brackets_ >= 2) {
+            state_ = State::kData;
+        }
+        brackets_ = c == ']' ? brackets_ + 1 : 0;
+        return Event::kNone;
+    case State::kRawText:
+        if (c == '<') {
+            state_ = State::kRawEndTag;
+            matched_ = 0;
+            rawEndTagAt_ = offset;
+        }
+        return Event::kNone;
+    case State::kRawEndTag:
+        if (matched_ == 0 ? c == '/'
+                          : matched_ <= rawName_.size() && Lower(c) == rawName_[matched_ - 1]) {
+            ++matched_;
+            return Event::kNone;
+        }
+        if (matched_ == rawName_.size() + 1 && (IsBlank(c) || c == '/' || c == '>')) {
+            const bool title = rawName_ == "title";
+            name_ = rawName_;
+            endTag_ = true;
+            nameTooLong_ = false;
+            rawName_.clear();
+            state_ = State::kInTag;
+            beforeClose_ = c;
+            if (title) {
+                titleEnd_ = rawEndTagAt_;
+            }
+            const Event ended = c == '>' ? endOfTag(offset + 1) : Event::kNone;
+            return title ? Event::kTitleClosed : ended;
+        }
+        state_ = State::kRawText;
+        return step(c, offset);
+    case State::kPlaintext:
+        return Event::kNone;
+    }
+    return Event::kNone;
+}
+
+// The ">" of a tag has been read; `after` is the offset just past it.
+TitleScan::Event TitleScan::endOfTag(std::size_t after) {
+    state_ = State::kData;
+    if (nameTooLong_) {
+        return Event::kNone;
+    }
+    const bool selfClosing = beforeClose_ == '/';
+    if (!foreign_.empty() && !endTag_ && LeavesDrawing(name_)) {
+        // The browser closes the drawing and reads the tag as HTML.
+        foreign_.clear();
+    }
+    if (!foreign_.empty()) {
+        // Only the elements of the drawing's own name nest; its end tag ends it.
+        if (name_ == foreign_ && endTag_) {
+            --foreignDepth_;
+        } else if (name_ == foreign_ && !selfClosing) {
+            ++foreignDepth_;
+        }
+        if (foreignDepth_ == 0) {
+            foreign_.clear();
+        }
+        return Event::kNone;
+    }
+    if (endTag_) {
+        return Event::kNone;
+    }
+    startTag(after);
+    return state_ == State::kRawText && rawName_ == "title" ? Event::kTitleOpened : Event::kNone;
+}
+
+void TitleScan::startTag(std::size_t after) {
+    if (name_ == "title") {
+        // HTML ignores "/>" on a title start tag: its text follows all the same.
+        state_ = State::kRawText;
+        rawName_ = name_;
+        titleBegin_ = after;
+        titleEnd_ = npos;
+    } else if (IsRawTextElement(name_)) {
+        state_ = State::kRawText;
+        rawName_ = name_;
+    } else if (name_ == "plaintext") {
+        state_ = State::kPlaintext;
+    } else if ((name_ == "svg" || name_ == "math") && beforeClose_ != '/') {
+        foreign_ = name_;
+        foreignDepth_ = 1;
+    } else if (name_ == "head" && headEnd_ == npos) {
+        headEnd_ = after;
+    } else if (name_ == "html" && htmlEnd_ == npos) {
+        htmlEnd_ = after;
+    }
+}
+
+} // namespace titora
