@@ -16,8 +16,13 @@ shift
 unset DISPLAY WAYLAND_DISPLAY
 export WINEPREFIX="$(cd "$build" && pwd)/wineprefix"
 export WINEDEBUG=-all
-# No .NET or HTML engine to install into the prefix: the tests are console programs.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No .NET or HTML engine to install into the prefix: the tests are console programs. No
+# debugger either: a program that crashes ends at once, as a failed test, rather than
+# waiting in wine's debugger.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+# Qt's offscreen platform on Windows draws text with the fonts of one folder, by default
+# one beside Qt that no one fills; these are the faces the window's tests expect on Linux.
+export QT_QPA_FONTDIR=Z:/usr/share/fonts/truetype/liberation
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver64
 

@@ -1,5 +1,6 @@
 #include "title_text.h"
 
+#include <mutex>
 #include <QByteArray>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -110,11 +111,27 @@ TitleCodec LookUpCodec(std::string_view declared) {
 }
 
 // Looking a label up opens converters of ICU's, which costs some microseconds a page; a site
-// uses a handful of labels, so each thread keeps the answers it has found. Labels come from
-// pages, so the memory is bounded: it starts afresh once it holds a few dozen.
+// uses a handful of labels, so the answers found are kept, with a decoder per encoding. Labels
+// come from pages, so the memory is bounded: each map starts afresh once it holds a few dozen.
+// The process keeps one set under a lock rather than one per thread: mingw-w64's emulated
+// thread-local storage frees a thread's objects before their destructors run, which
+// corrupted the heap on Windows when the window's worker thread ended.
+struct Kept {
+    std::mutex lock;
+    std::unordered_map<std::string, TitleCodec> codecs;
+    std::unordered_map<std::string, QStringDecoder> decoders;
+};
+
+Kept& KeptForAll() {
+    static Kept kept;
+    return kept;
+}
+
 TitleCodec CodecFor(std::string_view declared) {
     constexpr std::size_t kLabelsKept = 64;
-    thread_local std::unordered_map<std::string, TitleCodec> known;
+    Kept& kept = KeptForAll();
+    const std::lock_guard<std::mutex> hold(kept.lock);
+    std::unordered_map<std::string, TitleCodec>& known = kept.codecs;
     const std::string key(declared);
     const auto found = known.find(key);
     if (found != known.end()) {
@@ -133,11 +150,12 @@ TitleCodec CodecFor(std::string_view declared) {
     return known.emplace(key, std::move(codec)).first->second;
 }
 
-// `bytes` decoded from the encoding `name`, through a decoder each thread keeps per name,
-// for the same reason as above.
+// `bytes` decoded from the encoding `name`, through the decoder kept for that name.
 QString Decode(const QByteArray& name, QByteArrayView bytes) {
     constexpr std::size_t kDecodersKept = 16;
-    thread_local std::unordered_map<std::string, QStringDecoder> decoders;
+    Kept& kept = KeptForAll();
+    const std::lock_guard<std::mutex> hold(kept.lock);
+    std::unordered_map<std::string, QStringDecoder>& decoders = kept.decoders;
     const std::string key = name.toStdString();
     auto found = decoders.find(key);
     if (found == decoders.end()) {

@@ -17,7 +17,7 @@
 // - A declared UTF-16 or UTF-32 means UTF-8, as in browsers: a page the engine can
 //   retitle holds no NUL byte, so its bytes are not in either.
 // All functions are thread-safe: what they keep between calls (the labels they have
-// looked up) each thread keeps for itself.
+// looked up, a decoder per encoding) is kept under a lock.
 #pragma once
 
 #include <QString>

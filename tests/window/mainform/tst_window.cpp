@@ -66,9 +66,12 @@ void TestWindow::cleanup() {
 
 // Rows without touching any file: an engine that makes up the titles.
 void TestWindow::AddRows(int count) {
+    // A folder at the root of the system's file system, spelt as the system spells it.
+    const std::string folder =
+        QFile::encodeName(QDir::toNativeSeparators(QDir::rootPath() + "pages/")).toStdString();
     std::vector<std::string> paths;
     for (int i = 0; i < count; ++i)
-        paths.push_back("/pages/" + std::to_string(i) + ".html");
+        paths.push_back(folder + std::to_string(i) + ".html");
     form_->Files()->AddFiles(
         paths, titora::TitleEngine{[](const std::string&) {
                                        return titora::PageTitle{"T", ""};
