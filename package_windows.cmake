@@ -26,7 +26,7 @@ set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
 # A 64-bit installer for 64-bit programs: it sees the 64-bit registry and Program Files
 # without redirection, and needs no 32-bit Windows layer (nor wine's) to run.
-set(CPACK_NSIS_EXECUTABLE_PRE_ARGUMENTS "-XTarget amd64-unicode")
+set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 
 # "Open with" for web pages without taking over the pages' default program: a program
 # identifier of Titora's, named among each extension's OpenWithProgids, and the

@@ -9,7 +9,7 @@ set -euo pipefail
 wine_run=$1
 dlls=$2
 titora=$3
-build=$4
+build=$(cd "$4" && pwd)
 for tool in Xvfb xdotool import; do
     command -v "$tool" >/dev/null || { echo "skipped: no $tool"; exit 77; }
 done
@@ -41,7 +41,7 @@ done
 export DISPLAY=":$(<"$work/display")"
 
 mkdir -p "$WINEPREFIX"
-"$wineserver" -p </dev/null >/dev/null 2>&1
+"$wineserver" -p </dev/null >/dev/null 2>&1 || true # one may be up already
 /usr/lib/wine/wine64 wineboot --init </dev/null >"$work/wineboot.log" 2>&1
 
 page=$work/page.html
