@@ -9,7 +9,9 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QHash>
+#include <QImage>
 #include <QMessageBox>
 #include <QPainter>
 
@@ -50,6 +52,36 @@ QString ChooseFamily() {
     return ScalableFamily();
 }
 
+// How many pixels `text` covers in `font`.
+int InkOf(const QFont& font, const QString& text) {
+    QImage image(QFontMetrics(font).boundingRect(text).size() + QSize(4, 4),
+                 QImage::Format_Grayscale8);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(image.rect(), Qt::AlignCenter, text);
+    painter.end();
+    int ink = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        const uchar* line = image.constScanLine(y);
+        ink += static_cast<int>(
+            std::count_if(line, line + image.width(), [](uchar grey) { return grey < 128; }));
+    }
+    return ink;
+}
+
+// Whether the font engine draws `font`, a bold font of a family without a bold face, bolder
+// than its regular weight. No engine emboldens a face without outlines (a bitmap face), and
+// the font databases do not all tell such a face from a scalable one: Qt's FreeType database
+// on Windows calls every TrueType file smoothly scalable. So the engine is watched at work.
+bool EngineEmboldens(const QFont& font) {
+    static const QString kSample = QStringLiteral("Hamburgefonstiv");
+    QFont regular = font;
+    regular.setWeight(QFont::Normal);
+    return InkOf(font, kSample) > InkOf(regular, kSample);
+}
+
 } // namespace
 
 QString DefaultFamily() {
@@ -82,13 +114,12 @@ bool BoldNeedsDrawing(const QFont& font) {
     if (known != needsDrawing.constEnd()) {
         return *known;
     }
-    bool needs = !QFontDatabase::isSmoothlyScalable(family);
-    if (needs) {
-        const QStringList styles = QFontDatabase::styles(family);
-        needs = std::none_of(styles.begin(), styles.end(), [&family](const QString& style) {
+    const QStringList styles = QFontDatabase::styles(family);
+    const bool boldFace =
+        std::any_of(styles.begin(), styles.end(), [&family](const QString& style) {
             return QFontDatabase::weight(family, style) >= QFont::DemiBold;
         });
-    }
+    const bool needs = !boldFace && !EngineEmboldens(font);
     needsDrawing.insert(family, needs);
     return needs;
 }

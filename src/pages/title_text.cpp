@@ -103,7 +103,9 @@ TitleCodec LookUpCodec(std::string_view declared) {
         return {};
     }
     for (const WiderReading& wider : kWiderReadings) {
-        if (name == wider.declared) {
+        // Qt without ICU (on Windows) has ISO-8859-1 but not windows-1252: the label itself
+        // is then read, rather than a title lost to a converter that cannot be opened.
+        if (name == wider.declared && QStringDecoder(wider.read).isValid()) {
             return {wider.read, label, {}};
         }
     }
