@@ -16,10 +16,13 @@ packages=(
     # Checking the window on a real accessibility bus.
     xvfb dbus at-spi2-core python3-pyatspi
 )
-# The engine built for Windows and tested under wine. Their recommendations (sound,
-# video and printing libraries for wine) are not needed by a console test.
+# The engine built for Windows and tested under wine; the window started under wine on a
+# virtual display and driven by keys, its picture taken; the Windows installer made and its
+# archive read. Their recommendations (sound, video and printing libraries for wine) are
+# not needed by these tests.
 packages_without_recommends=(
     g++-mingw-w64-x86-64-posix wine64
+    xdotool imagemagick x11-utils nsis unzip
 )
 
 missing() {

@@ -11,6 +11,8 @@
 int main(int argc, char* argv[]) {
     const titora::CommandLine commandLine =
         titora::ParseCommandLine(argc, argv, titora::WorkingFolder());
+    if (commandLine.action != titora::CommandLine::Action::Run || !commandLine.ignored.empty())
+        titora::AnswerInCallersConsole();
     if (titora::AnswerCommandLine(commandLine, std::cout, std::cerr))
         return 0;
     titora::RecoverInterruptedSaves(); // saves a crash cut short are finished first
