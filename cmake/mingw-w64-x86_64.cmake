@@ -9,7 +9,7 @@
 #       -DTITORA_ENGINE_ONLY=ON -DTITORA_BENCH=OFF
 #
 # The whole program, against a Qt built for Windows (see README.md) in the folder named by
-# TITORA_QT_WINDOWS, on the command line or in the environment:
+# TITORA_QT_WINDOWS:
 #
 #   cmake -S . -B build-win-qt -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 #       -DTITORA_QT_WINDOWS=$HOME/.cache/titora/qt6-mingw -DTITORA_BENCH=OFF
@@ -28,12 +28,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-if(NOT DEFINED TITORA_QT_WINDOWS AND DEFINED ENV{TITORA_QT_WINDOWS})
-    set(TITORA_QT_WINDOWS "$ENV{TITORA_QT_WINDOWS}")
-endif()
 # The checks CMake compiles read this file afresh and need the same roots.
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES TITORA_QT_WINDOWS)
-if(TITORA_QT_WINDOWS)
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES TITORA_QT_WINDOWS TITORA_ENGINE_ONLY)
+if(TITORA_QT_WINDOWS AND NOT TITORA_ENGINE_ONLY)
     # Qt's own packages are found under its folder, as under a second target root; its
     # build tools (moc, uic, rcc) are the host's, of the same version.
     list(APPEND CMAKE_FIND_ROOT_PATH "${TITORA_QT_WINDOWS}")
