@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs ctest on a build made with cmake/mingw-w64-x86_64.cmake: each test program
-# under wine64, headless, in a wine prefix of the build's own. Arguments after the
-# build folder go to ctest.
+# under wine64, headless, in a wine prefix of the build's own (the tests that start the
+# window on a display, or run the installer, make prefixes of their own). Arguments after
+# the build folder go to ctest.
 #
 #   bash scripts/wine-ctest.sh build-win -j 2 -R platform
 #
