@@ -24,6 +24,9 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 # Qt's offscreen platform on Windows draws text with the fonts of one folder, by default
 # one beside Qt that no one fills; these are the faces the window's tests expect on Linux.
 export QT_QPA_FONTDIR=Z:/usr/share/fonts/truetype/liberation
+# Qt on Windows sends messages, Qt Test's report among them, to the debugger's log unless
+# told otherwise: to standard error, so that ctest shows what failed.
+export QT_FORCE_STDERR_LOGGING=1
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver64
 
