@@ -22,7 +22,7 @@ packages=(
 # not needed by these tests.
 packages_without_recommends=(
     g++-mingw-w64-x86-64-posix wine64
-    xdotool imagemagick x11-utils nsis unzip
+    xdotool imagemagick nsis unzip
 )
 
 missing() {
