@@ -19,6 +19,7 @@ TApplication* Application = nullptr;
 
 namespace {
 
+const char kBitmapFamily[] = "MS Sans Serif";
 const char kWineFontFile[] = "/usr/share/wine/fonts/ms_sans_serif.ttf";
 // Scalable sans faces that stand in for the bitmap face, in order of preference. Liberation
 // Sans has the widths of the bitmap face's successors, so captions and labels keep their room
@@ -41,6 +42,10 @@ QString ScalableFamily() {
 QString ChooseFamily() {
     if (qGuiApp && qGuiApp->devicePixelRatio() > 1.0) {
         return ScalableFamily();
+    }
+    // Windows has the face of its own, and so has wine's desktop.
+    if (QFontDatabase::families().contains(QLatin1String(kBitmapFamily))) {
+        return QLatin1String(kBitmapFamily);
     }
     if (QFile::exists(QLatin1String(kWineFontFile))) {
         const int id = QFontDatabase::addApplicationFont(QLatin1String(kWineFontFile));
