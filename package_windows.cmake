@@ -22,6 +22,8 @@ set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
 set(CPACK_NSIS_PACKAGE_NAME Titora)
 set(CPACK_NSIS_DISPLAY_NAME Titora)
 set(CPACK_NSIS_INSTALLED_ICON_NAME titora.exe)
+set(CPACK_NSIS_MUI_ICON ${PROJECT_SOURCE_DIR}/resources/titora.ico)
+set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/resources/titora.ico)
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
 # A 64-bit installer for 64-bit programs: it sees the 64-bit registry and Program Files
