@@ -60,12 +60,17 @@ fail() {
 window=$(timeout 120 xdotool search --sync --onlyvisible --name '^Titora$' | head -1) ||
     fail "no window"
 # A click on the row makes the window the one that takes keys, and selects the row; Shift+F10
-# opens the list's menu, whose second entry is Modify Title.
-xdotool mousemove --window "$window" 146 77 click 1
-xdotool key --delay 100 shift+F10 Down Down Return
-# Keys typed before the box is up would go to the list.
-timeout 60 xdotool search --sync --onlyvisible --name '^Input TITLE$' >/dev/null ||
-    fail "Modify Title showed no box"
+# opens the list's menu, whose second entry is Modify Title. Keys typed before its box is up
+# would go to the list. A window that has only just mapped may not take the first click yet:
+# the steps are tried again, after Escape has closed whatever they opened.
+box=""
+for _ in 1 2 3; do
+    xdotool mousemove --window "$window" 146 77 click 1
+    xdotool key --delay 100 shift+F10 Down Down Return
+    box=$(timeout 20 xdotool search --sync --onlyvisible --name '^Input TITLE$' | head -1) && break
+    xdotool key Escape Escape
+done
+[[ -n $box ]] || fail "Modify Title showed no box"
 xdotool type --delay 20 'New title'
 xdotool key Return
 for _ in $(seq 600); do
