@@ -20,11 +20,14 @@ packages=(
     # Validating titora-cli's SARIF log against the SARIF schema.
     python3-jsonschema
 )
-# The engine built for Windows and tested under wine; the package's hardening checked
-# (hardening-check comes with devscripts) and linted. Their recommendations (sound, video
-# and printing libraries for wine, the tools of a Debian developer's desk) are not needed.
+# The engine built for Windows and tested under wine; the window started under wine on a
+# virtual display and driven by keys, its picture taken; the Windows installer made and its
+# archive read; the package's hardening checked (hardening-check comes with devscripts)
+# and linted. Their recommendations (sound, video and printing libraries for wine, the
+# tools of a Debian developer's desk) are not needed by these tests.
 packages_without_recommends=(
     g++-mingw-w64-x86-64-posix wine64
+    xdotool imagemagick nsis unzip
     devscripts lintian
 )
 

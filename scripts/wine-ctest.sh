@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs ctest on a build made with cmake/mingw-w64-x86_64.cmake: each test program
-# under wine64, headless, in a wine prefix of the build's own. Arguments after the
-# build folder go to ctest.
+# under wine64, headless, in a wine prefix of the build's own (the tests that start the
+# window on a display, or run the installer, make prefixes of their own). Arguments after
+# the build folder go to ctest.
 #
 #   bash scripts/wine-ctest.sh build-win -j 2 -R platform
 #
@@ -16,8 +17,16 @@ shift
 unset DISPLAY WAYLAND_DISPLAY
 export WINEPREFIX="$(cd "$build" && pwd)/wineprefix"
 export WINEDEBUG=-all
-# No .NET or HTML engine to install into the prefix: the tests are console programs.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No .NET or HTML engine to install into the prefix: the tests are console programs. No
+# debugger either: a program that crashes ends at once, as a failed test, rather than
+# waiting in wine's debugger.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+# Qt's offscreen platform on Windows draws text with the fonts of one folder, by default
+# one beside Qt that no one fills; these are the faces the window's tests expect on Linux.
+export QT_QPA_FONTDIR=Z:/usr/share/fonts/truetype/liberation
+# Qt on Windows sends messages, Qt Test's report among them, to the debugger's log unless
+# told otherwise: to standard error, so that ctest shows what failed.
+export QT_FORCE_STDERR_LOGGING=1
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver64
 

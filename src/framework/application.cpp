@@ -9,7 +9,9 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QHash>
+#include <QImage>
 #include <QMessageBox>
 #include <QPainter>
 
@@ -17,6 +19,7 @@ TApplication* Application = nullptr;
 
 namespace {
 
+const char kBitmapFamily[] = "MS Sans Serif";
 const char kWineFontFile[] = "/usr/share/wine/fonts/ms_sans_serif.ttf";
 // Scalable sans faces that stand in for the bitmap face, in order of preference. Liberation
 // Sans has the widths of the bitmap face's successors, so captions and labels keep their room
@@ -39,6 +42,10 @@ QString ScalableFamily() {
 QString ChooseFamily() {
     if (qGuiApp && qGuiApp->devicePixelRatio() > 1.0) {
         return ScalableFamily();
+    }
+    // Windows has the face of its own, and so has wine's desktop.
+    if (QFontDatabase::families().contains(QLatin1String(kBitmapFamily))) {
+        return QLatin1String(kBitmapFamily);
     }
     if (QFile::exists(QLatin1String(kWineFontFile))) {
         const int id = QFontDatabase::addApplicationFont(QLatin1String(kWineFontFile));
@@ -66,6 +73,36 @@ bool FontsStrayed(const QObject* receiver) {
             return true;
     }
     return false;
+}
+
+// How many pixels `text` covers in `font`.
+int InkOf(const QFont& font, const QString& text) {
+    QImage image(QFontMetrics(font).boundingRect(text).size() + QSize(4, 4),
+                 QImage::Format_Grayscale8);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(image.rect(), Qt::AlignCenter, text);
+    painter.end();
+    int ink = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        const uchar* line = image.constScanLine(y);
+        ink += static_cast<int>(
+            std::count_if(line, line + image.width(), [](uchar grey) { return grey < 128; }));
+    }
+    return ink;
+}
+
+// Whether the font engine draws `font`, a bold font of a family without a bold face, bolder
+// than its regular weight. No engine emboldens a face without outlines (a bitmap face), and
+// the font databases do not all tell such a face from a scalable one: Qt's FreeType database
+// on Windows calls every TrueType file smoothly scalable. So the engine is watched at work.
+bool EngineEmboldens(const QFont& font) {
+    static const QString kSample = QStringLiteral("Hamburgefonstiv");
+    QFont regular = font;
+    regular.setWeight(QFont::Normal);
+    return InkOf(font, kSample) > InkOf(regular, kSample);
 }
 
 } // namespace
@@ -103,13 +140,12 @@ bool BoldNeedsDrawing(const QFont& font) {
     if (known != needsDrawing.constEnd()) {
         return *known;
     }
-    bool needs = !QFontDatabase::isSmoothlyScalable(family);
-    if (needs) {
-        const QStringList styles = QFontDatabase::styles(family);
-        needs = std::none_of(styles.begin(), styles.end(), [&family](const QString& style) {
+    const QStringList styles = QFontDatabase::styles(family);
+    const bool boldFace =
+        std::any_of(styles.begin(), styles.end(), [&family](const QString& style) {
             return QFontDatabase::weight(family, style) >= QFont::DemiBold;
         });
-    }
+    const bool needs = !boldFace && !EngineEmboldens(font);
     needsDrawing.insert(family, needs);
     return needs;
 }

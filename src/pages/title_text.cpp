@@ -7,6 +7,7 @@
 
 #include <map>
 #include <memory>
+#include <mutex>
 
 namespace titora {
 namespace {
@@ -51,9 +52,14 @@ PageCodec CodecFor(std::string_view pageEncoding) {
     return {encoding, written};
 }
 
-// The converter for `encoding` (null: ASCII), opened once by each thread that asks.
-TextConverter* ConverterFor(const EncodingInfo* encoding) {
-    thread_local std::map<const EncodingInfo*, std::unique_ptr<TextConverter>> converters;
+// Runs `use` with the converter for `encoding` (null: ASCII), opened once for the whole
+// process and used under a lock, since a converter holds state. Not one set per thread:
+// mingw-w64's emulated thread-local storage frees a thread's objects before their
+// destructors run, which corrupted the heap on Windows when the window's worker ended.
+template <typename Use> auto WithConverter(const EncodingInfo* encoding, Use use) {
+    static std::mutex lock;
+    static std::map<const EncodingInfo*, std::unique_ptr<TextConverter>> converters;
+    const std::lock_guard<std::mutex> hold(lock);
     auto found = converters.find(encoding);
     if (found == converters.end()) {
         found = converters
@@ -61,7 +67,7 @@ TextConverter* ConverterFor(const EncodingInfo* encoding) {
                              encoding == nullptr ? OpenAsciiConverter() : OpenConverter(*encoding))
                     .first;
     }
-    return found->second.get();
+    return use(found->second.get());
 }
 
 // A copy of `title` with the "<" of every "</title" (ASCII letters in any case) written
@@ -104,11 +110,12 @@ QString DecodeTitle(std::string_view bytes, std::string_view pageEncoding) {
         encoding = JudgeUndeclared(bytes, false) == UndeclaredText::kOther ? Fallback()
                                                                            : FindEncoding("UTF-8");
     }
-    TextConverter* converter = ConverterFor(encoding);
-    if (converter == nullptr) {
-        return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    }
-    return converter->decode(bytes);
+    return WithConverter(encoding, [&](TextConverter* converter) {
+        if (converter == nullptr) {
+            return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+        }
+        return converter->decode(bytes);
+    });
 }
 
 bool TitleIsReadable(std::string_view pageEncoding) {
@@ -116,11 +123,13 @@ bool TitleIsReadable(std::string_view pageEncoding) {
 }
 
 std::string EncodeTitle(const QString& title, std::string_view pageEncoding) {
-    TextConverter* converter = ConverterFor(CodecFor(pageEncoding).write);
-    if (converter == nullptr) {
-        return Writable(title).toUtf8().toStdString();
-    }
-    return converter->encode(Writable(title));
+    const QString writable = Writable(title);
+    return WithConverter(CodecFor(pageEncoding).write, [&](TextConverter* converter) {
+        if (converter == nullptr) {
+            return writable.toUtf8().toStdString();
+        }
+        return converter->encode(writable);
+    });
 }
 
 QString TitleEncodingName(std::string_view pageEncoding) {

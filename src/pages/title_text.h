@@ -17,7 +17,7 @@
 // ("&#8364;" for "€" in a windows-1252 page). A page declaring UTF-16 or one of the
 // standard's "replacement" labels is written in UTF-8, as the standard has it; a
 // "replacement" page has no readable title, as in a browser.
-// All functions are thread-safe: each thread keeps the converters it has opened.
+// All functions are thread-safe: the converters opened are kept and used under a lock.
 #pragma once
 
 #include <QString>

@@ -20,6 +20,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -38,11 +39,17 @@ namespace {
 const char* const kFileFilter =
     "HTML Files(*.html,*.htm,*.shtml)|*.html;*.htm;*.shtml|ASP Files|*.asp|All Files(*.*)|*.*";
 
+// `path` as the file system takes it. Qt spells every path with "/", which Windows takes
+// too, but the list cuts a path into folder and name where the system's own separator is.
+std::string EncodePath(const QString& path) {
+    return QFile::encodeName(QDir::toNativeSeparators(path)).toStdString();
+}
+
 std::vector<std::string> EncodePaths(const QStringList& paths) {
     std::vector<std::string> encoded;
     encoded.reserve(static_cast<std::size_t>(paths.size()));
     for (const QString& path : paths)
-        encoded.push_back(QFile::encodeName(path).toStdString());
+        encoded.push_back(EncodePath(path));
     return encoded;
 }
 
@@ -53,7 +60,7 @@ std::vector<std::string> LocalPaths(const QMimeData* data) {
         return paths;
     for (const QUrl& url : data->urls())
         if (url.isLocalFile())
-            paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+            paths.push_back(EncodePath(url.toLocalFile()));
     return paths;
 }
 

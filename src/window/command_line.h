@@ -38,4 +38,10 @@ std::optional<int> AnswerCommandLine(const CommandLine& commandLine, std::ostrea
 // The working folder, or "" when it cannot be told.
 std::string WorkingFolder();
 
+// Makes the standard output and error reach the console of the program that started this
+// one, where they reach nothing else: on Windows a window program has no console of its own,
+// so that --help and --version typed in a console would answer nowhere. Output that was
+// redirected stays where it goes. Does nothing on other systems.
+void AnswerInCallersConsole();
+
 } // namespace titora

@@ -13,6 +13,8 @@
 int main(int argc, char* argv[]) {
     const titora::CommandLine commandLine =
         titora::ParseCommandLine(argc, argv, titora::WorkingFolder());
+    if (commandLine.action != titora::CommandLine::Action::Run || !commandLine.unknown.empty())
+        titora::AnswerInCallersConsole();
     if (const std::optional<int> status =
             titora::AnswerCommandLine(commandLine, std::cout, std::cerr))
         return *status;

@@ -3,6 +3,7 @@
 #include "test_support.h"
 
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QInputDialog>
 #include <QLabel>
@@ -208,9 +209,12 @@ private Q_SLOTS:
 // of an X server without a window manager, where Qt, knowing no frame, places a box without
 // a parent well above the centre.
 int main(int argc, char** argv) {
-    QTemporaryDir configDir;
+    // The platform's arguments are cut at each ":", so the file is named relative to the
+    // working folder: a Windows path's drive would end it early.
+    QTemporaryDir configDir(QDir::currentPath() + QStringLiteral("/tst_dialogs-XXXXXX"));
     if (qgetenv("QT_QPA_PLATFORM") == "offscreen" && configDir.isValid()) {
-        const QString path = configDir.filePath(QStringLiteral("offscreen.json"));
+        const QString path =
+            QDir::current().relativeFilePath(configDir.filePath(QStringLiteral("offscreen.json")));
         QFile config(path);
         if (config.open(QIODevice::WriteOnly)) {
             config.write(R"({"windowFrameMargins": false,

@@ -17,6 +17,15 @@ using titora::TitleEngine;
 
 namespace {
 
+// The two folders the pages live in, spelt as the system spells folders.
+#ifdef _WIN32
+const std::string D = "C:\\d\\";
+const std::string E = "C:\\e\\";
+#else
+const std::string D = "/d/";
+const std::string E = "/e/";
+#endif
+
 // Files live in a map; paths in `unreadable` / `unwritable` fail like the real engine does.
 // A page may declare an encoding; writing asks the encoder for that page's bytes.
 struct FakeDisk {
@@ -62,8 +71,8 @@ FileList FiveRows(FakeDisk& disk, const std::string& selected) {
     FileList list;
     std::vector<std::string> paths;
     for (char c : std::string("ABCDE")) {
-        disk.titles["/d/" + std::string(1, c)] = "old";
-        paths.push_back("/d/" + std::string(1, c));
+        disk.titles[D + std::string(1, c)] = "old";
+        paths.push_back(D + std::string(1, c));
     }
     list.AddFiles(paths, disk.Engine());
     for (std::size_t i = 0; i < list.Count(); ++i)
@@ -121,8 +130,8 @@ INSTANTIATE_TEST_SUITE_P(
                     SplitCase{"C:\\\x83", "C:\\", "\x83"}));
 
 TEST(FullPath, IsFolderThenNameAndFailsForARowWithoutSubItems) {
-    EXPECT_EQ(titora::FullPath(FileRow{"a.htm", "t", "/d/", true, false, ""}), "/d/a.htm");
-    EXPECT_EQ(titora::FullPath(FileRow{"", "t", "/d/", true, false, ""}), "/d/");
+    EXPECT_EQ(titora::FullPath(FileRow{"a.htm", "t", D, true, false, ""}), D + "a.htm");
+    EXPECT_EQ(titora::FullPath(FileRow{"", "t", D, true, false, ""}), D);
     try {
         titora::FullPath(FileRow{"a.htm", "", "", false, false, ""});
         FAIL() << "no error";
@@ -133,48 +142,48 @@ TEST(FullPath, IsFolderThenNameAndFailsForARowWithoutSubItems) {
 
 TEST(AddFiles, ListsEachFileInOrderWithDuplicates) {
     FakeDisk disk;
-    disk.titles = {{"/d/a.htm", "Alpha"}, {"/e/b.htm", ""}};
-    disk.declared["/e/b.htm"] = "Shift_JIS";
+    disk.titles = {{D + "a.htm", "Alpha"}, {E + "b.htm", ""}};
+    disk.declared[E + "b.htm"] = "Shift_JIS";
     FileList list;
-    list.AddFiles({"/d/a.htm", "/e/b.htm", "/d/a.htm"}, disk.Engine());
+    list.AddFiles({D + "a.htm", E + "b.htm", D + "a.htm"}, disk.Engine());
     ASSERT_EQ(list.Count(), 3u);
     EXPECT_EQ(list.Row(0).name, "a.htm");
     EXPECT_EQ(list.Row(0).title, "Alpha");
-    EXPECT_EQ(list.Row(0).folder, "/d/");
+    EXPECT_EQ(list.Row(0).folder, D);
     EXPECT_EQ(list.Row(0).declaredEncoding, "");
     EXPECT_EQ(list.Row(1).title, "");
     EXPECT_EQ(list.Row(1).declaredEncoding, "Shift_JIS");
     EXPECT_TRUE(list.Row(1).hasSubItems);
-    EXPECT_EQ(list.Row(2).folder + list.Row(2).name, "/d/a.htm");
+    EXPECT_EQ(list.Row(2).folder + list.Row(2).name, D + "a.htm");
     EXPECT_FALSE(list.Row(0).selected);
     EXPECT_FALSE(list.FileSelected());
 }
 
 TEST(AddFiles, AFailedReadKeepsTheNameOnlyRowAndStops) {
     FakeDisk disk;
-    disk.titles = {{"/d/a.htm", "A"}, {"/d/c.htm", "C"}, {"/d/z.htm", "Z"}};
+    disk.titles = {{D + "a.htm", "A"}, {D + "c.htm", "C"}, {D + "z.htm", "Z"}};
     FileList list;
-    list.AddFiles({"/d/z.htm"}, disk.Engine());
+    list.AddFiles({D + "z.htm"}, disk.Engine());
     try {
-        list.AddFiles({"/d/a.htm", "/d/missing.htm", "/d/c.htm"}, disk.Engine());
+        list.AddFiles({D + "a.htm", D + "missing.htm", D + "c.htm"}, disk.Engine());
         FAIL() << "no error";
     } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(), "Cannot open file /d/missing.htm");
+        EXPECT_EQ(e.what(), "Cannot open file " + D + "missing.htm");
     }
     EXPECT_EQ(Names(list), (std::vector<std::string>{"z.htm", "a.htm", "missing.htm"}));
     EXPECT_FALSE(list.Row(2).hasSubItems);
     EXPECT_EQ(list.Row(2).folder, "");
-    EXPECT_EQ(disk.calls.back(), "read /d/missing.htm") << "later files are not read";
+    EXPECT_EQ(disk.calls.back(), "read " + D + "missing.htm") << "later files are not read";
 }
 
 TEST(RetitleSelected, MovesTheRetitledRowsToTheEndInReverseOrder) {
     FakeDisk disk;
     FileList list = FiveRows(disk, "BD");
-    disk.declared["/d/B"] = "latin1"; // since the list read it: the write asks the page
+    disk.declared[D + "B"] = "latin1"; // since the list read it: the write asks the page
     list.RetitleSelected(Typed("New"), disk.Engine());
     EXPECT_EQ(Names(list), (std::vector<std::string>{"A", "C", "E", "D", "B"}));
-    EXPECT_EQ(disk.calls,
-              (std::vector<std::string>{"write /d/D", "read /d/D", "write /d/B", "read /d/B"}));
+    EXPECT_EQ(disk.calls, (std::vector<std::string>{"write " + D + "D", "read " + D + "D",
+                                                    "write " + D + "B", "read " + D + "B"}));
     for (const FileRow& row : list.Rows()) {
         EXPECT_FALSE(row.selected) << row.name;
         EXPECT_EQ(row.title, row.name == "B"   ? "New in latin1"
@@ -186,9 +195,9 @@ TEST(RetitleSelected, MovesTheRetitledRowsToTheEndInReverseOrder) {
 
 TEST(RetitleSelected, WritesTheSameFileOnceForEachOfItsSelectedRows) {
     FakeDisk disk;
-    disk.titles["/d/a"] = "old";
+    disk.titles[D + "a"] = "old";
     FileList list;
-    list.AddFiles({"/d/a", "/d/a"}, disk.Engine());
+    list.AddFiles({D + "a", D + "a"}, disk.Engine());
     list.SetSelected(0, true);
     list.SetSelected(1, true);
     disk.calls.clear();
@@ -203,7 +212,7 @@ struct FailureCase {
     const char* selected;
     const char* failure; // "write X", "read X" or "nofolder X"
     std::vector<std::string> order;
-    const char* message;
+    std::string message;
 };
 
 class RetitleFailure : public testing::TestWithParam<FailureCase> {};
@@ -215,9 +224,9 @@ TEST_P(RetitleFailure, LeavesThePartialResultOfTheStepByStepRoad) {
     const std::string kind = std::string(c.failure).substr(0, std::string(c.failure).find(' '));
     const std::string who = std::string(c.failure).substr(kind.size() + 1);
     if (kind == "write")
-        disk.unwritable.insert("/d/" + who);
+        disk.unwritable.insert(D + who);
     if (kind == "read")
-        disk.unreadable.insert("/d/" + who);
+        disk.unreadable.insert(D + who);
     if (kind == "nofolder") {
         // A row that a failed read left with its name only.
         FileList rebuilt;
@@ -233,39 +242,44 @@ TEST_P(RetitleFailure, LeavesThePartialResultOfTheStepByStepRoad) {
         list.RetitleSelected(Typed("New"), disk.Engine());
         FAIL() << "no error";
     } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(), c.message);
+        EXPECT_EQ(e.what(), c.message);
     }
     EXPECT_EQ(Names(list), c.order);
     if (kind == "read") {
-        EXPECT_EQ(disk.titles["/d/" + who], "New") << "the file keeps the new title";
+        EXPECT_EQ(disk.titles[D + who], "New") << "the file keeps the new title";
         EXPECT_FALSE(list.Rows().back().hasSubItems);
         EXPECT_FALSE(list.Rows().back().selected);
     }
     if (kind == "nofolder") {
-        EXPECT_EQ(std::count(disk.calls.begin(), disk.calls.end(), "write /d/" + who), 0);
+        EXPECT_EQ(std::count(disk.calls.begin(), disk.calls.end(), "write " + D + who), 0);
     }
 }
-INSTANTIATE_TEST_SUITE_P(
-    Cases, RetitleFailure,
-    testing::Values(
-        FailureCase{"first visited row",
-                    "BD",
-                    "write D",
-                    {"A", "B", "C", "D", "E"},
-                    "Cannot create file /d/D"},
-        FailureCase{
-            "after one row", "BD", "write B", {"A", "B", "C", "E", "D"}, "Cannot create file /d/B"},
-        FailureCase{"re-read", "BD", "read B", {"A", "C", "E", "D", "B"}, "Cannot open file /d/B"},
-        FailureCase{"re-read of the first",
-                    "ABDE",
-                    "read E",
-                    {"A", "B", "C", "D", "E"},
-                    "Cannot open file /d/E"},
-        FailureCase{"row without folder",
-                    "ACE",
-                    "nofolder C",
-                    {"A", "B", "C", "D", "E"},
-                    "List index out of bounds (1)"}));
+INSTANTIATE_TEST_SUITE_P(Cases, RetitleFailure,
+                         testing::Values(FailureCase{"first visited row",
+                                                     "BD",
+                                                     "write D",
+                                                     {"A", "B", "C", "D", "E"},
+                                                     "Cannot create file " + D + "D"},
+                                         FailureCase{"after one row",
+                                                     "BD",
+                                                     "write B",
+                                                     {"A", "B", "C", "E", "D"},
+                                                     "Cannot create file " + D + "B"},
+                                         FailureCase{"re-read",
+                                                     "BD",
+                                                     "read B",
+                                                     {"A", "C", "E", "D", "B"},
+                                                     "Cannot open file " + D + "B"},
+                                         FailureCase{"re-read of the first",
+                                                     "ABDE",
+                                                     "read E",
+                                                     {"A", "B", "C", "D", "E"},
+                                                     "Cannot open file " + D + "E"},
+                                         FailureCase{"row without folder",
+                                                     "ACE",
+                                                     "nofolder C",
+                                                     {"A", "B", "C", "D", "E"},
+                                                     "List index out of bounds (1)"}));
 
 // The step-by-step road exactly as the list control walks it: delete the row, append its
 // replacement. The linear version must give the same rows, order, selection and calls.
@@ -292,12 +306,12 @@ TEST(RetitleSelected, AgreesWithTheStepByStepRoadOnRandomLists) {
         std::vector<FileRow> rows;
         for (int i = 0; i < n; ++i) {
             const std::string name = std::to_string(random() % 8);
-            disk.titles["/d/" + name] = "old";
+            disk.titles[D + name] = "old";
             const bool noFolder = random() % 10 == 0;
-            rows.push_back(FileRow{name, noFolder ? "" : "old", noFolder ? "" : "/d/", !noFolder,
+            rows.push_back(FileRow{name, noFolder ? "" : "old", noFolder ? "" : D, !noFolder,
                                    random() % 2 == 0, ""});
         }
-        const std::string victim = "/d/" + std::to_string(random() % 10);
+        const std::string victim = D + std::to_string(random() % 10);
         if (random() % 2)
             disk.unwritable.insert(victim);
         else
@@ -348,13 +362,13 @@ TEST(Progress, AStopEndsTheCommandAfterTheFileInHand) {
     TitleEngine engine = disk.Engine();
     const auto read = engine.ReadTitle;
     engine.ReadTitle = [&](const std::string& path) {
-        if (path == "/d/C")
+        if (path == D + "C")
             progress.RequestStop();
         return read(path);
     };
     FileList list = FiveRows(disk, "ABCDE");
     std::vector<FileRow> rows;
-    titora::AppendFileRows({"/d/B", "/d/C", "/d/D"}, engine, rows, &progress);
+    titora::AppendFileRows({D + "B", D + "C", D + "D"}, engine, rows, &progress);
     EXPECT_EQ(rows.size(), 2u);
     EXPECT_EQ(progress.Done(), 2u);
     EXPECT_EQ(progress.Total(), 3u);
@@ -363,7 +377,7 @@ TEST(Progress, AStopEndsTheCommandAfterTheFileInHand) {
     engine.WriteTitle = [&, write = engine.WriteTitle](const std::string& path,
                                                        const titora::TitleEncoder& encode,
                                                        const titora::WriteOptions& options) {
-        if (path == "/d/D")
+        if (path == D + "D")
             retitle.RequestStop();
         write(path, encode, options);
     };
@@ -372,5 +386,5 @@ TEST(Progress, AStopEndsTheCommandAfterTheFileInHand) {
     EXPECT_EQ(retitle.Done(), 2u);
     EXPECT_EQ(retitle.Total(), 5u);
     EXPECT_TRUE(list.Row(2).selected) << "rows not reached keep their selection";
-    EXPECT_EQ(disk.titles["/d/C"], "old");
+    EXPECT_EQ(disk.titles[D + "C"], "old");
 }

@@ -2,10 +2,11 @@
 #include "folder_walker.h"
 #include "test_files.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using titora::WalkPages;
-using titora::test::RunInChild;
 using titora::test::ScratchFolder;
 using titora::test::WriteBytes;
 
@@ -34,16 +35,33 @@ TEST(FolderWalker, PageNames) {
 
 TEST(FolderWalker, NameOrderFoldersInPlaceAndOnlyPages) {
     ScratchFolder root;
-    ::mkdir((root / "b").c_str(), 0755);
-    ::mkdir((root / "b/z").c_str(), 0755);
+    std::filesystem::create_directories(root / "b/z");
     for (const char* name : {"c.HTM", "a.asp", "notes.txt", "b/z/y.shtml", "b/x.html", "B.html"})
         WriteBytes(root / name, "<title>t</title>");
-    ::mkfifo((root / "pipe.html").c_str(), 0644);
+    // Each system's walk joins names with its own separator.
+    const char separator = (root / "").back();
+    const auto native = [separator](std::string path) {
+        std::replace(path.begin(), path.end(), '/', separator);
+        return path;
+    };
     EXPECT_EQ(Walk(root.path(), {root.path()}),
-              "+B.html +a.asp +b/x.html +b/z/y.shtml +c.HTM -pipe.html");
+              native("+B.html +a.asp +b/x.html +b/z/y.shtml +c.HTM"));
     // A file named on its own is handed on whatever its name, missing ones too.
-    EXPECT_EQ(Walk(root.path(), {root / "notes.txt", root / "gone", root / "b/z"}),
-              "+notes.txt +gone +b/z/y.shtml");
+    EXPECT_EQ(Walk(root.path(), {root / "notes.txt", root / "gone", root / native("b/z")}),
+              native("+notes.txt +gone +b/z/y.shtml"));
+}
+
+// Pipes, symbolic links and folders closed to their reader, as POSIX systems make them.
+// On Windows links need a privilege that the tests do not have (nor wine), and a folder's
+// permissions are an access list; the Windows listing's own cases run in titora-cli's
+// tests there.
+#ifndef _WIN32
+
+TEST(FolderWalker, WhatIsNeitherFileNorFolderIsSkipped) {
+    ScratchFolder root;
+    WriteBytes(root / "a.html", "");
+    ::mkfifo((root / "pipe.html").c_str(), 0644);
+    EXPECT_EQ(Walk(root.path(), {root.path()}), "+a.html -pipe.html");
 }
 
 // A linked folder met in the walk is not entered (another user's link could lead a
@@ -64,8 +82,11 @@ TEST(FolderWalker, UnreadableFolderIsSkippedAndTheRestWalked) {
     ::mkdir((root / "closed").c_str(), 0700);
     WriteBytes(root / "closed/secret.html", "");
     WriteBytes(root / "open.html", "");
-    const auto outcome = RunInChild([&] { return Walk(root.path(), {root.path()}); }, true);
+    const auto outcome =
+        titora::test::RunInChild([&] { return Walk(root.path(), {root.path()}); }, true);
     EXPECT_EQ(outcome.text, "-closed +open.html");
 }
+
+#endif
 
 } // namespace

@@ -11,19 +11,31 @@ using titora::ParseCommandLine;
 
 namespace {
 
+// The working folder and an absolute folder, as each system spells them.
+#ifdef _WIN32
+const std::string kWorking = "C:\\home\\u";
+const std::string kAbsolute = "D:\\srv\\www\\";
+const std::string kSeparator = "\\";
+#else
+const std::string kWorking = "/home/u";
+const std::string kAbsolute = "/srv/www/";
+const std::string kSeparator = "/";
+#endif
+
 CommandLine Parse(std::vector<const char*> arguments) {
     arguments.insert(arguments.begin(), "titora");
-    return ParseCommandLine(static_cast<int>(arguments.size()), arguments.data(), "/home/u");
+    return ParseCommandLine(static_cast<int>(arguments.size()), arguments.data(), kWorking);
 }
 
 } // namespace
 
 TEST(CommandLine, PathsAreListedInOrderAndMadeAbsolute) {
     const CommandLine line =
-        Parse({"index.html", "/srv/www/", "./site/../pages", "--", "-odd.html"});
+        Parse({"index.html", kAbsolute.c_str(), "./site/../pages", "--", "-odd.html"});
     EXPECT_EQ(line.action, CommandLine::Action::Run);
-    EXPECT_EQ(line.paths, (std::vector<std::string>{"/home/u/index.html", "/srv/www/",
-                                                    "/home/u/pages", "/home/u/-odd.html"}));
+    EXPECT_EQ(line.paths, (std::vector<std::string>{kWorking + kSeparator + "index.html", kAbsolute,
+                                                    kWorking + kSeparator + "pages",
+                                                    kWorking + kSeparator + "-odd.html"}));
     EXPECT_TRUE(line.unknown.empty());
     std::ostringstream out, err;
     EXPECT_EQ(titora::AnswerCommandLine(line, out, err), std::nullopt);

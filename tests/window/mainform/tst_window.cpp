@@ -66,9 +66,12 @@ void TestWindow::cleanup() {
 
 // Rows without touching any file: an engine that makes up the titles.
 void TestWindow::AddRows(int count) {
+    // A folder at the root of the system's file system, spelt as the system spells it.
+    const std::string folder =
+        QFile::encodeName(QDir::toNativeSeparators(QDir::rootPath() + "pages/")).toStdString();
     std::vector<std::string> paths;
     for (int i = 0; i < count; ++i)
-        paths.push_back("/pages/" + std::to_string(i) + ".html");
+        paths.push_back(folder + std::to_string(i) + ".html");
     form_->Files()->AddFiles(paths,
                              titora::TitleEngine{[](const std::string&) {
                                                      return titora::PageTitle{"T", ""};
@@ -167,8 +170,8 @@ void TestWindow::components() {
     QCOMPARE(actions.mid(0, 5),
              QList<QAction*>({form_->Add1, form_->ModifyTitle1, form_->SelectAll1, form_->Remove1,
                               form_->RemoveAll1}));
-    QCOMPARE(actions.mid(6), QList<QAction*>({form_->RetitleSelected1, form_->UndoRetitle1,
-                                              form_->CheckTitles1}));
+    QCOMPARE(actions.mid(6),
+             QList<QAction*>({form_->RetitleSelected1, form_->UndoRetitle1, form_->CheckTitles1}));
     QCOMPARE(form_->ActionList1->actions(), QList<QAction*>({form_->Action1, form_->Action2}));
     QCOMPARE(form_->ListView->PopupMenu(), form_->PopupMenu1);
     QCOMPARE(form_->OpenDialog1->Filter(),
