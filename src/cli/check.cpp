@@ -39,11 +39,12 @@ std::string Summary(std::size_t pages, const std::vector<TitleFinding>& findings
 }
 
 void AppendLine(std::string& out, const TitleChecker& checker, const TitleFinding& finding) {
-    AppendLineField(out, checker.Name(finding.page));
+    AppendPathField(out, checker.Name(finding.page));
     out += '\t';
     out += TitleRuleName(finding.rule);
     out += '\t';
-    AppendLineField(out, finding.detail);
+    // A detail names pages, by their paths.
+    AppendPathField(out, finding.detail);
     out += '\n';
 }
 

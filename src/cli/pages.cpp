@@ -8,12 +8,11 @@
 #include "encodings.h"
 #include "retitle_model.h"
 #include "shown_title.h"
+#include "terminal.h"
 #include "text_converter.h"
 #include "title_engine.h"
 #include "title_text.h"
 
-#include <clocale>
-#include <langinfo.h>
 #include <QString>
 
 namespace titora::cli {
@@ -29,12 +28,7 @@ TitleEncoder EncoderFor(const std::string& title) {
 // or none for UTF-8. The C locale's ASCII is taken as UTF-8, as most programs take it now.
 TextConverter* TerminalConverter() {
     static const std::unique_ptr<TextConverter> converter = []() -> std::unique_ptr<TextConverter> {
-        const std::string previous = std::setlocale(LC_CTYPE, nullptr);
-        std::string codeset;
-        if (std::setlocale(LC_CTYPE, "") != nullptr) {
-            codeset = nl_langinfo(CODESET);
-            std::setlocale(LC_CTYPE, previous.c_str());
-        }
+        const std::string codeset = TerminalEncoding();
         if (codeset == "ANSI_X3.4-1968" || codeset == "US-ASCII" || codeset == "ASCII")
             return nullptr;
         const EncodingInfo* encoding = FindEncoding(EncodingForLabel(codeset));

@@ -3,6 +3,7 @@
 #include "code_page_codec.h"
 #include "text_converter.h"
 
+#include <QList>
 #include <QStringDecoder>
 
 namespace titora {

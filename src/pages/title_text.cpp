@@ -62,10 +62,12 @@ template <typename Use> auto WithConverter(const EncodingInfo* encoding, Use use
     const std::lock_guard<std::mutex> hold(lock);
     auto found = converters.find(encoding);
     if (found == converters.end()) {
-        found = converters
-                    .emplace(encoding,
-                             encoding == nullptr ? OpenAsciiConverter() : OpenConverter(*encoding))
-                    .first;
+        std::unique_ptr<TextConverter> opened = encoding ? OpenConverter(*encoding) : nullptr;
+        // Where the system lacks the encoding (Windows, for a few code pages), ASCII with
+        // character references is written: it reads right in whatever ASCII-based encoding
+        // the page declares, where bytes of another encoding would not.
+        found =
+            converters.emplace(encoding, opened ? std::move(opened) : OpenAsciiConverter()).first;
     }
     return use(found->second.get());
 }

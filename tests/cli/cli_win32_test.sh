@@ -21,10 +21,13 @@ printf '<title>keep</title>' >locked.html
 chmod 444 locked.html
 
 run set -t 'Café & co' -r site
+# The pages declare nothing and hold only ASCII: where titles are text, an "é" goes in as a
+# character reference that every browser reads alike; as bytes, in the system's code page.
+if [[ $titles == text ]]; then cafe='Caf&#233;'; else cafe=$'Caf\xe9'; fi
 check "set -r" "0 2 written, 0 unchanged, 0 failed" "$status $err"
-check "set wrote" $'<html>\r\n<head><title>Caf\xe9 & co</title></head></html>' "$(<site/index.html)"
+check "set wrote" $'<html>\r\n<head><title>'"$cafe"$' & co</title></head></html>' "$(<site/index.html)"
 run list -r site
-check "list -r" $'site\\index.html\tCaf\xe9 & co\nsite\\sub\\d.ASP\tCaf\xe9 & co' "$out"
+check "list -r" $'site\\index.html\t'"$cafe"$' & co\nsite\\sub\\d.ASP\t'"$cafe"$' & co' "$out"
 run list --json declared.htm site/notes.txt
 if [[ $titles == text ]]; then
     check "json" $'[\n{"path":"declared.htm","title":"Caf\xc3\xa9","encoding":"windows-1252"},\n{"path":"site/notes.txt","title":null,"encoding":null}\n]' "$out"
@@ -43,12 +46,12 @@ check "read-only untouched" "<title>keep</title>" "$(<locked.html)"
 run set --keep-line-breaks -t back -r site
 run undo
 check "undo" $'0 2 put back, 0 changed since, 0 failed' "$status $err"
-check "undone" $'<html>\r\n<head><title>Caf\xe9 & co</title></head></html>' "$(<site/index.html)"
+check "undone" $'<html>\r\n<head><title>'"$cafe"$' & co</title></head></html>' "$(<site/index.html)"
 
 # check: the two pages retitled alike share their title; SARIF names pages with "/".
 run check --min-length 0 -r site
-check "check" $'1 site\\\\index.html\tduplicate\tsame title as site\\\\sub\\\\d.ASP
-site\\\\sub\\\\d.ASP\tduplicate\tsame title as site\\\\index.html' "$status $out"
+check "check" $'1 site\\index.html\tduplicate\tsame title as site\\sub\\d.ASP
+site\\sub\\d.ASP\tduplicate\tsame title as site\\index.html' "$status $out"
 run check --sarif -r site
 check "sarif uri" 2 "$(grep -c '"uri":"site/sub/d.ASP"' <<<"$out")"
 
