@@ -52,12 +52,16 @@ titora_pid=$!
 fail() {
     echo "FAIL: $1"
     import -window root "$build/started_win32.png" 2>/dev/null || true
-    cat "$work/titora.log"
+    for log in titora wineboot xvfb; do
+        echo "--- $log"
+        cat "$work/$log.log"
+    done
     exit 1
 }
 
-# The window maps: wine makes an X window of each Windows one, named by its caption.
-window=$(timeout 120 xdotool search --sync --onlyvisible --name '^Titora$' | head -1) ||
+# The window maps: wine makes an X window of each Windows one, named by its caption. The
+# first start in a new prefix sets wine's fonts up first, which takes long on a busy machine.
+window=$(timeout 240 xdotool search --sync --onlyvisible --name '^Titora$' | head -1) ||
     fail "no window"
 # A click on the row makes the window the one that takes keys, and selects the row; Shift+F10
 # opens the list's menu, whose second entry is Modify Title. Keys typed before its box is up
