@@ -123,10 +123,10 @@ TEST_F(Undo, UndoDuringARetitleWaitsForIt) {
     bool waiting = false;
     UndoReport report;
     std::thread undoing;
+    const std::thread::id retitling = std::this_thread::get_id();
     {
         UndoCopies undo;
         WriteTitle(a, Fixed("New"), WriteOptions{false, &undo});
-        const std::thread::id retitling = std::this_thread::get_id();
         // The undo is about to wait for a lock, or, were it not to wait, has read the
         // copies already and waits for the page.
         platform::SetCallHook([&](const char* call) {
