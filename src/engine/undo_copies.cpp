@@ -245,7 +245,8 @@ public:
         UndoCopies::State& state = *undo->state_;
         if (state.held) {
             if (!state.lock.isOpen()) {
-                throw TitleEngineError("Cannot create file " + path, kUnderWay);
+                throw TitleEngineError("Cannot create file " + path,
+                                       state.folder.isOpen() ? kUnderWay : "");
             }
             return &state;
         }
