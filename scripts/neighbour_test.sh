@@ -5,9 +5,12 @@
 #     through a temporary file and in place (the page has a second name): damaged pages;
 #   - a logger appending a line every few milliseconds during 100 saves, on both roads:
 #     lines lost;
+#   - ROUNDS rounds of "titora-cli undo" of a set while another set of the page runs, on
+#     both roads: damaged pages;
 #   - as root: a forged journal under a state folder reached through a link, and a link
 #     planted by another user to a file only root may read: what became of the files.
-# SKIP_CONCURRENT=1 leaves out the rounds of two saves at once.
+# SKIP_CONCURRENT=1 leaves out the rounds of two saves at once and of undo against set.
+# SET_OPTIONS adds options to every set: SET_OPTIONS=--keep-line-breaks, say.
 #   usage: scripts/neighbour_test.sh [ROUNDS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -28,9 +31,18 @@ page_text() {
     printf '</body></html>\n'
 }
 
-# The page as a save with title $1 leaves it: CR LF line breaks.
+read -r -a set_options <<< "${SET_OPTIONS:-}"
+set_page() { # title, page
+    "$cli" set "${set_options[@]}" --title "$@"
+}
+
+# The page as a save with title $1 leaves it: CR LF line breaks, unless they are kept.
 page_saved() {
-    page_text "$1" | sed 's/$/\r/'
+    if [[ " ${SET_OPTIONS:-} " == *" --keep-line-breaks "* ]]; then
+        page_text "$1"
+    else
+        page_text "$1" | sed 's/$/\r/'
+    fi
 }
 
 page_saved A > "$scratch/A"
@@ -42,9 +54,9 @@ concurrent() { # road: temporary | in-place
     page_text Original > "$dir/page.html"
     [[ $1 == in-place ]] && ln "$dir/page.html" "$dir/other.html"
     for _ in $(seq 1 "$rounds"); do
-        "$cli" set --title A "$dir/page.html" > /dev/null 2>&1 &
+        set_page A "$dir/page.html" > /dev/null 2>&1 &
         local first=$!
-        "$cli" set --title B "$dir/page.html" > /dev/null 2>&1 || failed=$((failed + 1))
+        set_page B "$dir/page.html" > /dev/null 2>&1 || failed=$((failed + 1))
         wait "$first" || failed=$((failed + 1))
         if ! cmp -s "$dir/page.html" "$scratch/A" && ! cmp -s "$dir/page.html" "$scratch/B"; then
             damaged=$((damaged + 1))
@@ -70,7 +82,7 @@ appends() { # road
     ) &
     local logger=$!
     for i in $(seq 1 "$saves"); do
-        "$cli" set --title "T$((i % 2))" "$dir/page.html" > /dev/null 2>&1 || true
+        set_page "T$((i % 2))" "$dir/page.html" > /dev/null 2>&1 || true
     done
     touch "$dir/stop"
     wait "$logger"
@@ -78,6 +90,32 @@ appends() { # road
     written=$(cat "$dir/count")
     kept=$(grep -c '^logged [0-9]*' "$dir/page.html" || true)
     echo "logger during $saves saves, $1: $written lines appended, $((written - kept)) lost"
+}
+
+undo_against_set() { # road
+    local dir=$scratch/undo-$1
+    local -A outcomes=()
+    mkdir -p "$dir"
+    page_saved Original > "$scratch/Original"
+    cp "$scratch/Original" "$dir/page.html"
+    [[ $1 == in-place ]] && ln "$dir/page.html" "$dir/other.html"
+    for _ in $(seq 1 "$rounds"); do
+        # Written over, not replaced: the page keeps its second name.
+        cat "$scratch/Original" > "$dir/page.html"
+        set_page A "$dir/page.html" > /dev/null 2>&1 || true
+        "$cli" undo > /dev/null 2>&1 &
+        local undo=$!
+        set_page B "$dir/page.html" > /dev/null 2>&1 || true
+        wait "$undo" || true
+        local ended=damaged
+        for title in Original A B; do
+            cmp -s "$dir/page.html" "$scratch/$title" && ended=$title
+        done
+        outcomes[$ended]=$((${outcomes[$ended]:-0} + 1))
+    done
+    echo "undo against set, $1: $rounds rounds, ${outcomes[damaged]:-0} damaged pages;" \
+        "${outcomes[Original]:-0} ended as before the sets, ${outcomes[A]:-0} as the first" \
+        "set left them, ${outcomes[B]:-0} as the second"
 }
 
 forged_journal() {
@@ -120,6 +158,8 @@ planted_link() {
 
 [[ ${SKIP_CONCURRENT:-} ]] || concurrent temporary
 [[ ${SKIP_CONCURRENT:-} ]] || concurrent in-place
+[[ ${SKIP_CONCURRENT:-} ]] || undo_against_set temporary
+[[ ${SKIP_CONCURRENT:-} ]] || undo_against_set in-place
 appends temporary
 appends in-place
 if [[ $(id -u) == 0 ]]; then

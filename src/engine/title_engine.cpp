@@ -121,6 +121,8 @@ void SaveTitleWith(const std::string& path, const TitleEncoder& encodeTitle,
     WithinCapacity([&] {
         PageFile page(path, PageFile::Purpose::kWriting);
         CheckSavable(page);
+        // Before the page's lock, as an undo takes them: else each could wait for the other.
+        HoldUndoCopies(options.undo, page.path());
         LockForSave(page);
         RecoverInterruptedSave(page);
         const unsigned codePage = platform::SystemCodePage();

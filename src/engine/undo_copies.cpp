@@ -11,10 +11,12 @@ namespace titora {
 
 struct UndoCopies::State {
     bool keep = true;
+    bool held = false;
     bool started = false;
     std::uint64_t bytes = 0; // of the pages' old bytes kept
     std::uint64_t end = 0;   // of the copies' file
     platform::Folder folder;
+    platform::File lock;
     platform::File file;
 };
 
@@ -25,6 +27,10 @@ constexpr std::string_view kTail = "\nend\n";
 const std::string kCopiesName = "undo-copies";
 const std::string kNewCopiesName = "undo-copies.new";
 const std::string kStateName = "undo-state";
+const std::string kLockName = "undo-lock";
+// How long a retitle or an undo waits for another one to end, as a save waits for another
+// save of its page.
+constexpr unsigned kLockWait = 10000;
 constexpr std::string_view kKept = "kept";
 constexpr std::string_view kTooLarge = "too-large";
 constexpr std::string_view kUndone = "undone";
@@ -68,6 +74,24 @@ bool TakeField(std::string_view* rest, std::string_view key, std::string_view* v
     *value = rest->substr(0, static_cast<std::size_t>(length));
     rest->remove_prefix(static_cast<std::size_t>(length));
     return TakeLiteral(rest, "\n");
+}
+
+// Takes the lock that makes retitles and undos run one after the other: without it an undo
+// could clear the copies a retitle has just begun to keep, and two retitles each other's.
+// Not open when it cannot be had.
+platform::File LockCopies(const platform::Folder& folder) {
+    platform::File file = platform::OpenInFolder(folder, kLockName, platform::Access::kReadWrite);
+    if (!file.isOpen()) {
+        file = platform::CreateInFolder(folder, kLockName);
+    }
+    // Made by another retitle meanwhile.
+    if (!file.isOpen()) {
+        file = platform::OpenInFolder(folder, kLockName, platform::Access::kReadWrite);
+    }
+    if (!file.isOpen() || !platform::IsPrivateFile(file) || !platform::Lock(file, kLockWait)) {
+        return platform::File();
+    }
+    return file;
 }
 
 bool WriteState(const platform::Folder& folder, std::string_view state) {
@@ -216,15 +240,33 @@ bool UndoCopies::keeping() const {
 // What UndoCopy needs of UndoCopies' state.
 class UndoCopiesAccess {
 public:
-    // Starts the retitle's copies at its first page: the last retitle's copies go.
-    static UndoCopies::State* Started(UndoCopies* undo, const std::string& path) {
+    // Takes the retitle's lock on the copies, once, at its first page.
+    static UndoCopies::State* Held(UndoCopies* undo, const std::string& path) {
         UndoCopies::State& state = *undo->state_;
-        if (state.started) {
+        if (state.held) {
+            if (!state.lock.isOpen()) {
+                throw TitleEngineError("Cannot create file " + path,
+                                       state.folder.isOpen() ? kUnderWay : "");
+            }
             return &state;
         }
+        state.held = true;
         state.folder = platform::OpenStateFolder(true);
         if (!state.folder.isOpen()) {
             throw TitleEngineError("Cannot create file " + path);
+        }
+        state.lock = LockCopies(state.folder);
+        if (!state.lock.isOpen()) {
+            throw TitleEngineError("Cannot create file " + path, kUnderWay);
+        }
+        return &state;
+    }
+
+    // Starts the retitle's copies at its first page kept: the last retitle's copies go.
+    static UndoCopies::State* Started(UndoCopies* undo, const std::string& path) {
+        UndoCopies::State& state = *Held(undo, path);
+        if (state.started) {
+            return &state;
         }
         platform::RemoveInFolder(state.folder, kCopiesName);
         if (state.keep) {
@@ -247,7 +289,15 @@ public:
     }
 
     static UndoCopies::State* Of(UndoCopies* undo) { return undo->state_.get(); }
+
+    static constexpr const char* kUnderWay = "another retitle or undo is under way";
 };
+
+void HoldUndoCopies(UndoCopies* undo, const std::string& path) {
+    if (undo != nullptr) {
+        UndoCopiesAccess::Held(undo, "undo copy of " + path);
+    }
+}
 
 UndoCopy::UndoCopy(UndoCopies* undo, const PageFile& page, std::string_view old,
                    std::string_view title, unsigned codePage, bool keepLineBreaks)
@@ -320,9 +370,17 @@ UndoState LastRetitleState() {
 
 UndoReport UndoLastRetitle(bool dryRun) {
     UndoReport report;
-    report.state = LastRetitleState();
     const platform::Folder folder = platform::OpenStateFolder(false);
+    // A retitle under way ends before its state is read, and none begins until the undo
+    // has cleared what it undid.
+    const platform::File lock = folder.isOpen() ? LockCopies(folder) : platform::File();
+    report.state = LastRetitleState();
     if (report.state != UndoState::kUndoable || !folder.isOpen()) {
+        return report;
+    }
+    if (!lock.isOpen()) {
+        report.failures.push_back("Cannot open file " + kCopiesName + ": " +
+                                  UndoCopiesAccess::kUnderWay);
         return report;
     }
     const platform::File copies =

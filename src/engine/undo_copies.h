@@ -30,6 +30,12 @@ struct UndoRecord {
 std::string UndoRecordHead(const UndoRecord& record, std::uint64_t oldSize);
 bool ParseUndoRecordHead(std::string_view head, UndoRecord* record);
 
+// Takes, at a retitle's first page and before that page's own lock, the lock that keeps
+// the retitle's copies from other retitles and from undos until `undo` goes (nothing when
+// `undo` is null). Throws TitleEngineError "Cannot create file undo copy of %s" when
+// another retitle or undo holds it for longer than 10 s.
+void HoldUndoCopies(UndoCopies* undo, const std::string& path);
+
 // The copy of one page, kept before the page is written and dropped again unless the
 // write succeeded (commit()).
 class UndoCopy {

@@ -53,6 +53,12 @@ std::string Saved(const std::string& page, const std::string& title) {
     return saved.replace(saved.find(old), old.size(), "<title>" + title + "</title>");
 }
 
+// `page` as a save with `title` keeping its line breaks leaves it.
+std::string Kept(std::string page, const std::string& title) {
+    const std::string old = "<title>Original</title>";
+    return page.replace(page.find(old), old.size(), "<title>" + title + "</title>");
+}
+
 int KillsPerRoad() {
     const char* kills = std::getenv("TITORA_CRASH_KILLS");
     return kills != nullptr ? std::atoi(kills) : 12;
@@ -63,13 +69,15 @@ struct Road {
     std::set<std::string> names; // what the folder holds besides temporary files
     bool unprivileged = false;
     bool aimed = false; // the saver kills itself while it writes the page over
+    // The saves keep the page's line breaks and undo copies, as titora-cli set does.
+    bool keepLineBreaks = false;
 };
 
 // Saves `page` over and over with titles A and B in turn until the process is killed.
 // With a delay, the process kills itself that many microseconds after the third write
 // of a save has begun: that of the page itself, on the in-place road, after the
 // journal's two.
-[[noreturn]] void SaveUntilKilled(const std::string& page, long aimedDelay) {
+[[noreturn]] void SaveUntilKilled(const std::string& page, long aimedDelay, bool keepLineBreaks) {
     int writes = 0;
     platform::SetCallHook([&](const char* call) {
         if (aimedDelay >= 0 && std::string(call) == "WriteAt" && ++writes == 3) {
@@ -99,7 +107,13 @@ struct Road {
     });
     for (int i = 0;; ++i) {
         try {
-            WriteTitle(page, i % 2 == 0 ? "A" : "B");
+            const std::string title = i % 2 == 0 ? "A" : "B";
+            if (!keepLineBreaks) {
+                WriteTitle(page, title);
+                continue;
+            }
+            UndoCopies undo;
+            WriteTitle(page, [&title](std::string_view) { return title; }, {true, &undo});
         } catch (const TitleEngineError&) {
             std::_Exit(5);
         }
@@ -112,6 +126,7 @@ struct Road {
 constexpr const char* kSaverPage = "TITORA_CRASH_SAVER_PAGE";
 constexpr const char* kSaverStarted = "TITORA_CRASH_SAVER_STARTED";
 constexpr const char* kSaverDelay = "TITORA_CRASH_SAVER_DELAY";
+constexpr const char* kSaverKeepLineBreaks = "TITORA_CRASH_SAVER_KEEP_LINE_BREAKS";
 
 std::string Variable(const char* name) {
     char value[MAX_PATH];
@@ -126,7 +141,8 @@ const bool saverPart = [] {
         const HANDLE started =
             ::OpenEventA(EVENT_MODIFY_STATE, FALSE, Variable(kSaverStarted).c_str());
         ::SetEvent(started);
-        SaveUntilKilled(page, std::atol(Variable(kSaverDelay).c_str()));
+        SaveUntilKilled(page, std::atol(Variable(kSaverDelay).c_str()),
+                        !Variable(kSaverKeepLineBreaks).empty());
     }
     return false;
 }();
@@ -141,6 +157,7 @@ bool KillASaver(const Road& road, long delay) {
     test::SetEnvironment(kSaverPage, road.page);
     test::SetEnvironment(kSaverStarted, startedName);
     test::SetEnvironment(kSaverDelay, std::to_string(road.aimed ? delay : -1));
+    test::SetEnvironment(kSaverKeepLineBreaks, road.keepLineBreaks ? "1" : "");
     char self[MAX_PATH];
     ::GetModuleFileNameA(nullptr, self, sizeof self);
     std::string commandLine = std::string("\"") + self + "\"";
@@ -184,7 +201,7 @@ bool KillASaver(const Road& road, long delay) {
         if (road.unprivileged) {
             test::BecomeUnprivileged();
         }
-        SaveUntilKilled(road.page, road.aimed ? delay : -1);
+        SaveUntilKilled(road.page, road.aimed ? delay : -1, road.keepLineBreaks);
     }
     if (pid < 0) {
         return false;
@@ -225,7 +242,8 @@ protected:
     }
 
     bool IsWhole(const std::string& bytes) const {
-        return bytes == original || bytes == titledA || bytes == titledB;
+        return bytes == original || bytes == titledA || bytes == titledB ||
+               bytes == Kept(original, "A") || bytes == Kept(original, "B");
     }
 
     static std::string Folder(const Road& road) {
@@ -287,6 +305,19 @@ TEST_F(KilledSaves, InPlaceWithHardLinks) {
     test::WriteBytes(page, original);
     ASSERT_TRUE(test::HardLink(page, folder / "other.html"));
     KillSaves({page, {"page.html", "other.html"}, false});
+}
+
+TEST_F(KilledSaves, KeepingLineBreaksWithUndoCopies) {
+    const std::string page = folder / "page.html";
+    test::WriteBytes(page, original);
+    KillSaves({page, {"page.html"}, false, false, true});
+}
+
+TEST_F(KilledSaves, InPlaceKeepingLineBreaksWithUndoCopies) {
+    const std::string page = folder / "page.html";
+    test::WriteBytes(page, original);
+    ASSERT_TRUE(test::HardLink(page, folder / "other.html"));
+    KillSaves({page, {"page.html", "other.html"}, false, false, true});
 }
 
 TEST_F(KilledSaves, InPlaceWhileWritingThePage) {

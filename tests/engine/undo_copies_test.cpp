@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
 #include <string_view>
+#include <thread>
 
 namespace titora {
 namespace {
@@ -106,6 +109,46 @@ TEST_F(Undo, ARetitleWithoutCopiesCannotBeUndone) {
     EXPECT_EQ(LastRetitleState(), UndoState::kTooLarge);
     EXPECT_EQ(UndoLastRetitle(false).state, UndoState::kTooLarge);
     EXPECT_EQ(test::ReadBytes(a), "<title>New</title>");
+}
+
+// An undo begun while a retitle is under way waits for the retitle to end and then undoes
+// all of it: it neither clears the copies the retitle goes on keeping nor misses a page.
+TEST_F(Undo, UndoDuringARetitleWaitsForIt) {
+    const std::string a = folder / "a.html";
+    const std::string b = folder / "b.html";
+    test::WriteBytes(a, "<title>A</title>");
+    test::WriteBytes(b, "<title>B</title>");
+    std::mutex lock;
+    std::condition_variable changed;
+    bool waiting = false;
+    UndoReport report;
+    std::thread undoing;
+    const std::thread::id retitling = std::this_thread::get_id();
+    {
+        UndoCopies undo;
+        WriteTitle(a, Fixed("New"), WriteOptions{false, &undo});
+        // The undo is about to wait for a lock, or, were it not to wait, has read the
+        // copies already and waits for the page.
+        platform::SetCallHook([&](const char* call) {
+            if (std::this_thread::get_id() != retitling && std::string(call) == "Lock") {
+                const std::lock_guard<std::mutex> held(lock);
+                waiting = true;
+                changed.notify_all();
+            }
+        });
+        undoing = std::thread([&] { report = UndoLastRetitle(false); });
+        std::unique_lock<std::mutex> held(lock);
+        changed.wait(held, [&] { return waiting; });
+        held.unlock();
+        WriteTitle(b, Fixed("New"), WriteOptions{false, &undo});
+    }
+    undoing.join();
+    platform::SetCallHook({});
+    EXPECT_EQ(report.restored.size(), 2u);
+    EXPECT_TRUE(report.failures.empty());
+    EXPECT_EQ(test::ReadBytes(a), "<title>A</title>");
+    EXPECT_EQ(test::ReadBytes(b), "<title>B</title>");
+    EXPECT_EQ(LastRetitleState(), UndoState::kUndone);
 }
 
 // A page with two names is rewritten in place after a journal. Its journal must hold the
