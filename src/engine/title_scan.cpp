@@ -1,5 +1,6 @@
 #include "title_scan.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 
@@ -134,6 +135,13 @@ TitleScan::Event TitleScan::scan(std::string_view block, std::size_t* at) {
         std::size_t skipTo = i;
         switch (state_) {
         case State::kData:
+            skipTo = Next(block, i, '<');
+            if (skipTo < block.size()) {
+                // The tag's name is read in one go; step() then reads the byte after it.
+                const std::size_t nameEnd = readTagName(block, skipTo);
+                skipTo = nameEnd == npos ? skipTo : nameEnd;
+            }
+            break;
         case State::kRawText:
             skipTo = Next(block, i, '<');
             break;
@@ -168,6 +176,33 @@ TitleScan::Event TitleScan::scan(std::string_view block, std::size_t* at) {
     offset_ = base + i;
     *at = i;
     return Event::kNone;
+}
+
+std::size_t TitleScan::readTagName(std::string_view block, std::size_t open) {
+    std::size_t at = open + 1;
+    const bool endTag = at < block.size() && block[at] == '/';
+    if (endTag) {
+        ++at;
+    }
+    if (at == block.size() || !IsLetter(block[at])) {
+        return npos;
+    }
+    std::size_t stop = at;
+    while (stop < block.size() && !IsBlank(block[stop]) && block[stop] != '/' &&
+           block[stop] != '>') {
+        ++stop;
+    }
+    if (stop == block.size()) {
+        return npos;
+    }
+    state_ = State::kTagName;
+    endTag_ = endTag;
+    nameTooLong_ = stop - at > kLongestName;
+    nameLength_ = std::min(stop - at, kLongestName);
+    for (std::size_t k = 0; k < nameLength_; ++k) {
+        name_[k] = Lower(block[at + k]);
+    }
+    return stop;
 }
 
 // Reads one byte, at `offset` from the first byte given. A byte that ends what the state

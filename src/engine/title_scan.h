@@ -64,6 +64,10 @@ private:
         kPlaintext,  // everything after <plaintext>
     };
 
+    // Where a tag opened by the "<" at `open` in kData has its name ended, within
+    // `block`: reads the name as step() would byte by byte, leaving the byte after it for
+    // step(). npos, with nothing read, where there is no name or it runs past the block.
+    std::size_t readTagName(std::string_view block, std::size_t open);
     Event step(char c, std::size_t offset);
     Event endOfTag(std::size_t offset);
     void startTag(std::size_t after);
