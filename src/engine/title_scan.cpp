@@ -110,6 +110,11 @@ bool IsLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
+// Whether `c` ends a tag's name: white space, "/" or ">".
+bool EndsName(char c) {
+    return static_cast<unsigned char>(c) <= ' ' ? IsBlank(c) : c == '/' || c == '>';
+}
+
 char Lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
 }
@@ -130,18 +135,14 @@ std::size_t Next(std::string_view block, std::size_t from, char c) {
 TitleScan::Event TitleScan::scan(std::string_view block, std::size_t* at) {
     const std::size_t base = offset_ - *at;
     std::size_t i = *at;
-    while (i < block.size()) {
+    Event event = Event::kNone;
+    while (i < block.size() && event == Event::kNone) {
         // Long runs in which only one byte can matter are skipped by memchr.
         std::size_t skipTo = i;
         switch (state_) {
         case State::kData:
-            skipTo = Next(block, i, '<');
-            if (skipTo < block.size()) {
-                // The tag's name is read in one go; step() then reads the byte after it.
-                const std::size_t nameEnd = readTagName(block, skipTo);
-                skipTo = nameEnd == npos ? skipTo : nameEnd;
-            }
-            break;
+            event = readText(block, &i, base);
+            continue;
         case State::kRawText:
             skipTo = Next(block, i, '<');
             break;
@@ -165,16 +166,45 @@ TitleScan::Event TitleScan::scan(std::string_view block, std::size_t* at) {
             break;
         }
         i = skipTo;
-        const Event event = step(block[i], base + i);
+        event = step(block[i], base + i);
         ++i;
-        if (event != Event::kNone) {
-            offset_ = base + i;
-            *at = i;
-            return event;
-        }
     }
     offset_ = base + i;
     *at = i;
+    return event;
+}
+
+TitleScan::Event TitleScan::readText(std::string_view block, std::size_t* i, std::size_t base) {
+    while (state_ == State::kData) {
+        const std::size_t open = Next(block, *i, '<');
+        if (open == block.size()) {
+            *i = open;
+            return Event::kNone;
+        }
+        const std::size_t nameEnd = readTagName(block, open);
+        if (nameEnd == npos) {
+            // As step() reads "<" in the page's text.
+            state_ = State::kTagOpen;
+            *i = open + 1;
+            return Event::kNone;
+        }
+        // Outside a drawing, an end tag or a start tag of no name that matters changes
+        // nothing: the text goes on after its ">". Most tags of a page are such.
+        if (foreign_.empty() &&
+            (endTag_ || nameTooLong_ || Classify(name()).kind == Kind::kOther)) {
+            const std::size_t close = block[nameEnd] == '>' ? nameEnd : Next(block, nameEnd, '>');
+            if (close < block.size()) {
+                state_ = State::kData;
+                *i = close + 1;
+                continue;
+            }
+        }
+        *i = nameEnd + 1;
+        const Event event = step(block[nameEnd], base + nameEnd);
+        if (event != Event::kNone) {
+            return event;
+        }
+    }
     return Event::kNone;
 }
 
@@ -187,21 +217,23 @@ std::size_t TitleScan::readTagName(std::string_view block, std::size_t open) {
     if (at == block.size() || !IsLetter(block[at])) {
         return npos;
     }
+    // The name is copied as it is looked through, and only as far as a name can matter.
     std::size_t stop = at;
-    while (stop < block.size() && !IsBlank(block[stop]) && block[stop] != '/' &&
-           block[stop] != '>') {
+    const std::size_t copyEnd = std::min(block.size(), at + kLongestName);
+    for (; stop < copyEnd && !EndsName(block[stop]); ++stop) {
+        name_[stop - at] = Lower(block[stop]);
+    }
+    const std::size_t copied = stop - at;
+    while (stop < block.size() && !EndsName(block[stop])) {
         ++stop;
     }
     if (stop == block.size()) {
         return npos;
     }
     state_ = State::kTagName;
+    nameLength_ = copied;
     endTag_ = endTag;
     nameTooLong_ = stop - at > kLongestName;
-    nameLength_ = std::min(stop - at, kLongestName);
-    for (std::size_t k = 0; k < nameLength_; ++k) {
-        name_[k] = Lower(block[at + k]);
-    }
     return stop;
 }
 

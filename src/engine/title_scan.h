@@ -64,6 +64,10 @@ private:
         kPlaintext,  // everything after <plaintext>
     };
 
+    // Reads the page's text from `*i` on, in kData: skips to each "<" and reads each tag
+    // whose name the block holds whole, until the state is another, an event or the end
+    // of the block. `*i` is moved past what was read; `base` is the offset of the block.
+    Event readText(std::string_view block, std::size_t* i, std::size_t base);
     // Where a tag opened by the "<" at `open` in kData has its name ended, within
     // `block`: reads the name as step() would byte by byte, leaving the byte after it for
     // step(). npos, with nothing read, where there is no name or it runs past the block.
