@@ -47,7 +47,7 @@ public:
 
 private:
     // No tag name that the scan acts on is longer; a longer name is none of them.
-    static constexpr std::size_t kLongestName = 9;
+    static constexpr std::size_t kLongestName = 10;
 
     enum class State {
         kData,       // text of the page

@@ -102,6 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"SvgStyleIsNotRawText", "<svg><style></svg><title>a</title>", "a"},
         ReadCase{"SvgCdata", "<svg><![CDATA[</svg>]]><title>a</title></svg><title>b</title>", "b"},
         ReadCase{"HtmlLeavesSvg", "<svg><p><title>a</title>", "a"},
+        ReadCase{"LongestNameLeavesSvg", "<svg><BLOCKQUOTE><title>a</title>", "a"},
         ReadCase{"Math", "<MATH><title>a</title></math><title>b</title>", "b"},
         ReadCase{"AttributeValue", "<a title=\"<title>a</title>\"><title>b</title>", "b"}),
     [](const testing::TestParamInfo<ReadCase>& info) { return info.param.name; });
