@@ -88,7 +88,7 @@ bool ReadToEnd(const platform::File& file, std::uint64_t sizeHint, std::size_t f
         read.reserve(std::max(kEndProbe, read.view().size() / 2));
         const std::size_t wanted = read.room();
         std::size_t got = 0;
-        if (!platform::Read(file, read.view().size(), read.end(), wanted, &got)) {
+        if (!platform::Read(file, read.view().size(), read.end(), wanted, &got, sizeHint)) {
             return false;
         }
         read.extend(got);

@@ -10,6 +10,7 @@
 #include "undo_copies.h"
 
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
@@ -68,6 +69,9 @@ std::string RetitleLoaded(const PageFile& page, const TitleEncoder& encodeTitle,
     }
     throw TitleEngineError("Cannot find the end of the title in " + page.path());
 }
+
+// The largest page ReadTitleElements reads into a block on the stack.
+constexpr std::size_t kSmallPage = 32 * 1024;
 
 // How many times a save starts again from the read when someone else changed the page
 // meanwhile, before it gives up.
@@ -217,16 +221,28 @@ PageTitleElements ReadTitleElements(const std::string& path) {
     return WithinCapacity([&] {
         PageFile page(path, PageFile::Purpose::kReading);
         RecoverInterruptedSave(page);
-        const PageBytes bytes = ReadPage(page);
+        // Most pages are read into this block on the stack, in one read, with no memory
+        // to take and give back for each of the many pages a check reads; a longer page,
+        // or one that grew past it meanwhile, is read whole into memory of its own.
+        char small[kSmallPage];
+        std::size_t got = 0;
+        std::optional<PageBytes> large;
+        if (page.info().size < sizeof small &&
+            !platform::Read(page.file(), 0, small, sizeof small, &got, page.info().size)) {
+            throw TitleEngineError("Cannot open file " + path, platform::LastErrorText());
+        }
+        if (page.info().size >= sizeof small || got == sizeof small) {
+            large.emplace(ReadPage(page));
+        }
+        const std::string_view view = large ? large->view() : std::string_view(small, got);
         PageTitleElements result;
-        result.declaredEncoding = PageEncoding(bytes.view(), false);
+        result.declaredEncoding = PageEncoding(view, false);
         // A UTF-16 page is looked at in its code units: a unit counts as a byte for lines
         // and columns, and each title's text is its bytes.
         const bool bigEndian = result.declaredEncoding == "UTF-16BE";
         const bool utf16 = bigEndian || result.declaredEncoding == "UTF-16LE";
-        const NarrowedUtf16 narrowed =
-            utf16 ? NarrowUtf16(bytes.view(), bigEndian) : NarrowedUtf16{};
-        const std::string_view whole = utf16 ? std::string_view(narrowed.text) : bytes.view();
+        const NarrowedUtf16 narrowed = utf16 ? NarrowUtf16(view, bigEndian) : NarrowedUtf16{};
+        const std::string_view whole = utf16 ? std::string_view(narrowed.text) : view;
         // The text ends at the first NUL, as for ReadTitle.
         const std::string_view text = whole.substr(0, TextLength(whole));
         std::size_t line = 1;
@@ -242,10 +258,9 @@ PageTitleElements ReadTitleElements(const std::string& path) {
                     lineStart = counted + 1;
                 }
             }
-            const std::string_view own = utf16
-                                             ? bytes.view().substr(narrowed.start + 2 * span.begin,
-                                                                   2 * (span.end - span.begin))
-                                             : text.substr(span.begin, span.end - span.begin);
+            const std::string_view own =
+                utf16 ? view.substr(narrowed.start + 2 * span.begin, 2 * (span.end - span.begin))
+                      : text.substr(span.begin, span.end - span.begin);
             result.elements.push_back(
                 TitleElement{std::string(own), span.closed, line, span.begin - lineStart + 1});
         }

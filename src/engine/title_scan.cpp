@@ -1,16 +1,88 @@
 #include "title_scan.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 
 namespace titora {
 namespace {
 
-// No tag name that the scan acts on is longer; a longer name is none of them.
-constexpr std::size_t kLongestName = 9;
+// What a start tag read outside a drawing does to the scan.
+enum class Kind { kOther, kTitle, kRawText, kPlaintext, kForeign, kHead, kHtml };
 
-constexpr std::string_view kRawTextElements[] = {"script", "style",   "textarea", "xmp",
-                                                 "iframe", "noembed", "noframes"};
+struct KnownTag {
+    std::string_view name; // a constant, which the scan may keep
+    Kind kind;
+};
+
+// Whether `name` is `word`. The length is a constant, so the comparison compiles to a few
+// loads: every tag of every page a check reads is looked up here.
+template <std::size_t N> bool Is(std::string_view name, const char (&word)[N]) {
+    return name.size() == N - 1 && std::memcmp(name.data(), word, N - 1) == 0;
+}
+
+// The tag names that matter to the scan outside a drawing, found by their length first:
+// most tags of a page have a name of one or two letters and match none.
+KnownTag Classify(std::string_view name) {
+    switch (name.size()) {
+    case 3:
+        if (Is(name, "xmp")) {
+            return {"xmp", Kind::kRawText};
+        }
+        if (Is(name, "svg")) {
+            return {"svg", Kind::kForeign};
+        }
+        break;
+    case 4:
+        if (Is(name, "math")) {
+            return {"math", Kind::kForeign};
+        }
+        if (Is(name, "head")) {
+            return {"head", Kind::kHead};
+        }
+        if (Is(name, "html")) {
+            return {"html", Kind::kHtml};
+        }
+        break;
+    case 5:
+        if (Is(name, "title")) {
+            return {"title", Kind::kTitle};
+        }
+        if (Is(name, "style")) {
+            return {"style", Kind::kRawText};
+        }
+        break;
+    case 6:
+        if (Is(name, "script")) {
+            return {"script", Kind::kRawText};
+        }
+        if (Is(name, "iframe")) {
+            return {"iframe", Kind::kRawText};
+        }
+        break;
+    case 7:
+        if (Is(name, "noembed")) {
+            return {"noembed", Kind::kRawText};
+        }
+        break;
+    case 8:
+        if (Is(name, "textarea")) {
+            return {"textarea", Kind::kRawText};
+        }
+        if (Is(name, "noframes")) {
+            return {"noframes", Kind::kRawText};
+        }
+        break;
+    case 9:
+        if (Is(name, "plaintext")) {
+            return {"plaintext", Kind::kPlaintext};
+        }
+        break;
+    default:
+        break;
+    }
+    return {{}, Kind::kOther};
+}
 
 // The start tags that end an <svg> or <math> element in a browser: the HTML elements
 // that cannot stand in a drawing.
@@ -38,12 +110,13 @@ bool IsLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+// Whether `c` ends a tag's name: white space, "/" or ">".
+bool EndsName(char c) {
+    return static_cast<unsigned char>(c) <= ' ' ? IsBlank(c) : c == '/' || c == '>';
 }
 
-bool IsRawTextElement(std::string_view name) {
-    return IsOneOf(name, std::begin(kRawTextElements), std::end(kRawTextElements));
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
 }
 
 bool LeavesDrawing(std::string_view name) {
@@ -62,11 +135,14 @@ std::size_t Next(std::string_view block, std::size_t from, char c) {
 TitleScan::Event TitleScan::scan(std::string_view block, std::size_t* at) {
     const std::size_t base = offset_ - *at;
     std::size_t i = *at;
-    while (i < block.size()) {
+    Event event = Event::kNone;
+    while (i < block.size() && event == Event::kNone) {
         // Long runs in which only one byte can matter are skipped by memchr.
         std::size_t skipTo = i;
         switch (state_) {
         case State::kData:
+            event = readText(block, &i, base);
+            continue;
         case State::kRawText:
             skipTo = Next(block, i, '<');
             break;
@@ -90,17 +166,75 @@ TitleScan::Event TitleScan::scan(std::string_view block, std::size_t* at) {
             break;
         }
         i = skipTo;
-        const Event event = step(block[i], base + i);
+        event = step(block[i], base + i);
         ++i;
-        if (event != Event::kNone) {
-            offset_ = base + i;
-            *at = i;
-            return event;
-        }
     }
     offset_ = base + i;
     *at = i;
+    return event;
+}
+
+TitleScan::Event TitleScan::readText(std::string_view block, std::size_t* i, std::size_t base) {
+    while (state_ == State::kData) {
+        const std::size_t open = Next(block, *i, '<');
+        if (open == block.size()) {
+            *i = open;
+            return Event::kNone;
+        }
+        const std::size_t nameEnd = readTagName(block, open);
+        if (nameEnd == npos) {
+            // As step() reads "<" in the page's text.
+            state_ = State::kTagOpen;
+            *i = open + 1;
+            return Event::kNone;
+        }
+        // Outside a drawing, an end tag or a start tag of no name that matters changes
+        // nothing: the text goes on after its ">". Most tags of a page are such.
+        if (foreign_.empty() &&
+            (endTag_ || nameTooLong_ || Classify(name()).kind == Kind::kOther)) {
+            const std::size_t close = block[nameEnd] == '>' ? nameEnd : Next(block, nameEnd, '>');
+            if (close < block.size()) {
+                state_ = State::kData;
+                *i = close + 1;
+                continue;
+            }
+        }
+        *i = nameEnd + 1;
+        const Event event = step(block[nameEnd], base + nameEnd);
+        if (event != Event::kNone) {
+            return event;
+        }
+    }
     return Event::kNone;
+}
+
+std::size_t TitleScan::readTagName(std::string_view block, std::size_t open) {
+    std::size_t at = open + 1;
+    const bool endTag = at < block.size() && block[at] == '/';
+    if (endTag) {
+        ++at;
+    }
+    if (at == block.size() || !IsLetter(block[at])) {
+        return npos;
+    }
+    // The name is copied as it is looked through, and only as far as a name can matter.
+    std::size_t stop = at;
+    const std::size_t copyEnd = std::min(block.size(), at + kLongestName);
+    for (; stop < copyEnd && !EndsName(block[stop]); ++stop) {
+        name_[stop - at] = Lower(block[stop]);
+    }
+    const std::size_t copied = stop - at;
+    while (stop < block.size() && !EndsName(block[stop])) {
+        ++stop;
+    }
+    if (stop == block.size()) {
+        return npos;
+    }
+    state_ = State::kTagName;
+    nameLength_ = copied;
+    endTag_ = endTag;
+    nameTooLong_ = stop - at > kLongestName;
+    return stop;
 }
 
 // Reads one byte, at `offset` from the first byte given. A byte that ends what the state
@@ -115,14 +249,15 @@ TitleScan::Event TitleScan::step(char c, std::size_t offset) {
     case State::kTagOpen:
         if (c == '!') {
             state_ = State::kMarkupOpen;
-            markup_.clear();
+            markupLength_ = 0;
         } else if (c == '/') {
             state_ = State::kEndTagOpen;
         } else if (IsLetter(c)) {
             state_ = State::kTagName;
             endTag_ = false;
             nameTooLong_ = false;
-            name_.assign(1, Lower(c));
+            name_[0] = Lower(c);
+            nameLength_ = 1;
         } else if (c == '?') {
             state_ = State::kBogus;
         } else {
@@ -135,7 +270,8 @@ TitleScan::Event TitleScan::step(char c, std::size_t offset) {
             state_ = State::kTagName;
             endTag_ = true;
             nameTooLong_ = false;
-            name_.assign(1, Lower(c));
+            name_[0] = Lower(c);
+            nameLength_ = 1;
         } else {
             // "</>" is dropped; "</" before anything else opens a declaration.
             state_ = c == '>' ? State::kData : State::kBogus;
@@ -147,8 +283,8 @@ TitleScan::Event TitleScan::step(char c, std::size_t offset) {
             beforeClose_ = c;
             return c == '>' ? endOfTag(offset + 1) : Event::kNone;
         }
-        if (name_.size() < kLongestName) {
-            name_ += Lower(c);
+        if (nameLength_ < kLongestName) {
+            name_[nameLength_++] = Lower(c);
         } else {
             nameTooLong_ = true;
         }
@@ -160,8 +296,10 @@ TitleScan::Event TitleScan::step(char c, std::size_t offset) {
         beforeClose_ = c;
         return Event::kNone;
     case State::kMarkupOpen: {
-        markup_ += c;
-        const std::string_view read = markup_;
+        // Only a beginning of "--" or of "[CDATA[" is read on: the seven bytes of the
+        // latter are the most ever held.
+        markup_[markupLength_++] = c;
+        const std::string_view read(markup_, markupLength_);
         if (read == "--") {
             state_ = State::kComment;
             dashes_ = 2;
@@ -218,11 +356,13 @@ TitleScan::Event TitleScan::step(char c, std::size_t offset) {
             return Event::kNone;
         }
         if (matched_ == rawName_.size() + 1 && (IsBlank(c) || c == '/' || c == '>')) {
-            const bool title = rawName_ == "title";
-            name_ = rawName_;
+            const bool title = rawTitle_;
+            std::memcpy(name_, rawName_.data(), rawName_.size());
+            nameLength_ = rawName_.size();
             endTag_ = true;
             nameTooLong_ = false;
-            rawName_.clear();
+            rawName_ = {};
+            rawTitle_ = false;
             state_ = State::kInTag;
             beforeClose_ = c;
             if (title) {
@@ -246,19 +386,19 @@ TitleScan::Event TitleScan::endOfTag(std::size_t after) {
         return Event::kNone;
     }
     const bool selfClosing = beforeClose_ == '/';
-    if (!foreign_.empty() && !endTag_ && LeavesDrawing(name_)) {
+    if (!foreign_.empty() && !endTag_ && LeavesDrawing(name())) {
         // The browser closes the drawing and reads the tag as HTML.
-        foreign_.clear();
+        foreign_ = {};
     }
     if (!foreign_.empty()) {
         // Only the elements of the drawing's own name nest; its end tag ends it.
-        if (name_ == foreign_ && endTag_) {
+        if (name() == foreign_ && endTag_) {
             --foreignDepth_;
-        } else if (name_ == foreign_ && !selfClosing) {
+        } else if (name() == foreign_ && !selfClosing) {
             ++foreignDepth_;
         }
         if (foreignDepth_ == 0) {
-            foreign_.clear();
+            foreign_ = {};
         }
         return Event::kNone;
     }
@@ -266,28 +406,46 @@ TitleScan::Event TitleScan::endOfTag(std::size_t after) {
         return Event::kNone;
     }
     startTag(after);
-    return state_ == State::kRawText && rawName_ == "title" ? Event::kTitleOpened : Event::kNone;
+    return state_ == State::kRawText && rawTitle_ ? Event::kTitleOpened : Event::kNone;
 }
 
 void TitleScan::startTag(std::size_t after) {
-    if (name_ == "title") {
+    const KnownTag tag = Classify(name());
+    switch (tag.kind) {
+    case Kind::kTitle:
         // HTML ignores "/>" on a title start tag: its text follows all the same.
         state_ = State::kRawText;
-        rawName_ = name_;
+        rawName_ = tag.name;
+        rawTitle_ = true;
         titleBegin_ = after;
         titleEnd_ = npos;
-    } else if (IsRawTextElement(name_)) {
+        break;
+    case Kind::kRawText:
         state_ = State::kRawText;
-        rawName_ = name_;
-    } else if (name_ == "plaintext") {
+        rawName_ = tag.name;
+        rawTitle_ = false;
+        break;
+    case Kind::kPlaintext:
         state_ = State::kPlaintext;
-    } else if ((name_ == "svg" || name_ == "math") && beforeClose_ != '/') {
-        foreign_ = name_;
-        foreignDepth_ = 1;
-    } else if (name_ == "head" && headEnd_ == npos) {
-        headEnd_ = after;
-    } else if (name_ == "html" && htmlEnd_ == npos) {
-        htmlEnd_ = after;
+        break;
+    case Kind::kForeign:
+        if (beforeClose_ != '/') {
+            foreign_ = tag.name;
+            foreignDepth_ = 1;
+        }
+        break;
+    case Kind::kHead:
+        if (headEnd_ == npos) {
+            headEnd_ = after;
+        }
+        break;
+    case Kind::kHtml:
+        if (htmlEnd_ == npos) {
+            htmlEnd_ = after;
+        }
+        break;
+    case Kind::kOther:
+        break;
     }
 }
 

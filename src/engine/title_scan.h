@@ -13,7 +13,6 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
 #include <string_view>
 
 namespace titora {
@@ -43,10 +42,13 @@ public:
     std::size_t offset() const { return offset_; }
     // Whether a title element is open: its text is being read.
     bool inTitle() const {
-        return (state_ == State::kRawText || state_ == State::kRawEndTag) && rawName_ == "title";
+        return (state_ == State::kRawText || state_ == State::kRawEndTag) && rawTitle_;
     }
 
 private:
+    // No tag name that the scan acts on is longer; a longer name is none of them.
+    static constexpr std::size_t kLongestName = 10;
+
     enum class State {
         kData,       // text of the page
         kTagOpen,    // after "<"
@@ -62,32 +64,49 @@ private:
         kPlaintext,  // everything after <plaintext>
     };
 
+    // Reads the page's text from `*i` on, in kData: skips to each "<" and reads each tag
+    // whose name the block holds whole, until the state is another, an event or the end
+    // of the block. `*i` is moved past what was read; `base` is the offset of the block.
+    Event readText(std::string_view block, std::size_t* i, std::size_t base);
+    // Where a tag opened by the "<" at `open` in kData has its name ended, within
+    // `block`: reads the name as step() would byte by byte, leaving the byte after it for
+    // step(). npos, with nothing read, where there is no name or it runs past the block.
+    std::size_t readTagName(std::string_view block, std::size_t open);
     Event step(char c, std::size_t offset);
     Event endOfTag(std::size_t offset);
     void startTag(std::size_t after);
+    std::string_view name() const { return {name_, nameLength_}; }
 
+    // Every member is held in the object itself: a scan allocates nothing, whatever it
+    // reads, since a check reads every tag of every page.
     State state_ = State::kData;
     std::size_t offset_ = 0;
     // The tag being read: its name in lower case (cut short when it is longer than any
     // name that matters), whether it is an end tag, and the byte before its ">".
-    std::string name_;
+    char name_[kLongestName] = {};
+    std::size_t nameLength_ = 0;
     bool endTag_ = false;
     bool nameTooLong_ = false;
     char beforeClose_ = 0;
-    // Inside <svg> or <math>: which, and how deep in elements of that name.
-    std::string foreign_;
+    // Inside <svg> or <math>: which (empty outside), and how deep in elements of that
+    // name. Both names are constants of the scan.
+    std::string_view foreign_;
     int foreignDepth_ = 0;
-    // The element whose text is being read as raw text, and how much of "/name" follows
-    // the "<" being matched (at rawEndTagAt_).
-    std::string rawName_;
+    // The element whose text is being read as raw text (a constant of the scan), whether
+    // it is a title, and how much of "/name" follows the "<" being matched (at
+    // rawEndTagAt_).
+    std::string_view rawName_;
+    bool rawTitle_ = false;
     std::size_t matched_ = 0;
     std::size_t rawEndTagAt_ = 0;
     // In a comment: the dashes just read (those of "<!--" count), how many of them came
-    // after "<!--", and whether "--!" was just read. After "<!": what followed so far.
+    // after "<!--", and whether "--!" was just read. After "<!": what followed so far,
+    // never more than "[CDATA[".
     std::size_t dashes_ = 0;
     std::size_t ownDashes_ = 0;
     bool bang_ = false;
-    std::string markup_;
+    char markup_[7] = {};
+    std::size_t markupLength_ = 0;
     std::size_t brackets_ = 0;
 
     std::size_t titleBegin_ = npos;

@@ -86,11 +86,39 @@ void TitleChecker::Add(std::string name, PageTitles page) {
     Page& added = pages_.back();
     if (!HasTitle(added.titles))
         return;
-    const auto [found, isNew] = groupOf_.try_emplace(added.titles.shown, groups_.size());
-    if (isNew)
-        groups_.emplace_back();
-    added.group = found->second;
+    added.group = groupOf(added.titles.shown);
     groups_[added.group].push_back(index);
+}
+
+std::size_t TitleChecker::groupOf(const std::string& title) {
+    if ((groups_.size() + 1) * 2 > slots_.size())
+        growSlots();
+    const std::size_t hash = std::hash<std::string>{}(title);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+        Slot& slot = slots_[at];
+        if (slot.group == kNoGroup) {
+            slot = Slot{hash, groups_.size()};
+            groups_.emplace_back();
+            return slot.group;
+        }
+        if (slot.hash == hash && pages_[groups_[slot.group].front()].titles.shown == title)
+            return slot.group;
+    }
+}
+
+void TitleChecker::growSlots() {
+    std::vector<Slot> old = std::move(slots_);
+    slots_.assign(std::max<std::size_t>(64, old.size() * 2), Slot{});
+    const std::size_t mask = slots_.size() - 1;
+    for (const Slot& slot : old) {
+        if (slot.group == kNoGroup)
+            continue;
+        std::size_t at = slot.hash & mask;
+        while (slots_[at].group != kNoGroup)
+            at = (at + 1) & mask;
+        slots_[at] = slot;
+    }
 }
 
 std::optional<std::string> TitleChecker::ReportedTitle(std::size_t page) const {

@@ -12,7 +12,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace titora {
@@ -120,13 +119,24 @@ private:
     static bool HasTitle(const PageTitles& titles);
     void AddFindings(std::size_t index, std::vector<TitleFinding>& out) const;
     std::string DuplicateDetail(std::size_t index, const std::vector<std::size_t>& sharing) const;
+    // The group of pages showing `title`, a new one where no page added before shows it.
+    std::size_t groupOf(const std::string& title);
+    void growSlots();
 
     TitleCheckOptions options_;
     std::vector<Page> pages_;
     // The pages of each title checked for duplicates, in the order they were added, and the
     // group of each title.
     std::vector<std::vector<std::size_t>> groups_;
-    std::unordered_map<std::string, std::size_t> groupOf_;
+    // The group of each title, found by its hash in a table of a power of two slots kept
+    // at most half full: one look at memory finds most titles, where a node-based map
+    // took several for each of a large site's pages. A slot's title is that of its
+    // group's first page.
+    struct Slot {
+        std::size_t hash = 0;
+        std::size_t group = kNoGroup;
+    };
+    std::vector<Slot> slots_;
 };
 
 } // namespace titora

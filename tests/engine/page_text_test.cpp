@@ -1,9 +1,12 @@
 #include "page_text.h"
+#include "title_scan.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace titora {
 namespace {
@@ -99,6 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"SvgStyleIsNotRawText", "<svg><style></svg><title>a</title>", "a"},
         ReadCase{"SvgCdata", "<svg><![CDATA[</svg>]]><title>a</title></svg><title>b</title>", "b"},
         ReadCase{"HtmlLeavesSvg", "<svg><p><title>a</title>", "a"},
+        ReadCase{"LongestNameLeavesSvg", "<svg><BLOCKQUOTE><title>a</title>", "a"},
         ReadCase{"Math", "<MATH><title>a</title></math><title>b</title>", "b"},
         ReadCase{"AttributeValue", "<a title=\"<title>a</title>\"><title>b</title>", "b"}),
     [](const testing::TestParamInfo<ReadCase>& info) { return info.param.name; });
@@ -122,6 +126,48 @@ TEST(TitleOfPageBytes, EqualsLoadingTheWholeTextFirst) {
             buffer.load(bytes, lead);
             ASSERT_EQ(TitleOfPageBytes(bytes, lead), TitleOfText(buffer.text())) << cp;
         }
+    }
+}
+
+// What a scan reports on `text` given in blocks of `block` bytes: every event with the
+// offsets it comes with, then where the head and html start tags ended.
+std::vector<std::size_t> ScanEvents(std::string_view text, std::size_t block) {
+    TitleScan scan;
+    std::vector<std::size_t> seen;
+    for (std::size_t start = 0; start < text.size(); start += block) {
+        const std::string_view part = text.substr(start, block);
+        std::size_t at = 0;
+        for (TitleScan::Event event; (event = scan.scan(part, &at)) != TitleScan::Event::kNone;) {
+            seen.insert(seen.end(), {static_cast<std::size_t>(event), scan.offset(),
+                                     scan.titleBegin(), scan.titleEnd()});
+        }
+    }
+    seen.insert(seen.end(), {scan.headEnd(), scan.htmlEnd(), std::size_t{scan.inTitle()}});
+    return seen;
+}
+
+TEST(TitleScan, FindsTheSameInWholeTextsAsByteByByte) {
+    // A tag is read in one go where its block holds it whole and byte by byte where it
+    // is cut: both must find the same, for every kind of tag.
+    const char* pieces[] = {"<title>",   "</TITLE>",  "<title x=1>", "</title ",
+                            "<Title/>",  "<",         ">",           "/",
+                            "<p>",       "</p>",      "<em>",        " ",
+                            "<head>",    "<HTML a>",  "<svg>",       "</svg>",
+                            "<svg/>",    "<math>",    "<div>",       "<script>",
+                            "</script>", "<xmp>",     "</",          "<!--",
+                            "-->",       "<!",        "<?",          "<![CDATA[",
+                            "]]>",       "a",         "<plaintext>", "<abcdefghijkl>",
+                            "<iframe>",  "</iframe>", "\n"};
+    std::mt19937 random(19);
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        for (int i = random() % 16; i > 0; --i) {
+            text += pieces[random() % std::size(pieces)];
+        }
+        const std::vector<std::size_t> whole =
+            ScanEvents(text, std::max<std::size_t>(text.size(), 1));
+        ASSERT_EQ(ScanEvents(text, 1), whole) << text;
+        ASSERT_EQ(ScanEvents(text, 1 + random() % 7), whole) << text;
     }
 }
 

@@ -120,8 +120,12 @@ bool GetInfo(const File& file, FileInfo* info);
 bool GetInfoAt(const Folder& folder, const std::string& name, FileInfo* info);
 
 // Reads up to `size` bytes from `offset`; `*got` tells how many came, fewer only at
-// the end of the file.
-bool Read(const File& file, std::uint64_t offset, char* data, std::size_t size, std::size_t* got);
+// the end of the file. A read that comes short at or past `seenEnd`, where the file was
+// last seen to end, is taken for the end without asking once more: a page read whole is
+// then one call of the system, not two. A read short of it asks again, as some file
+// systems give a large read in parts.
+bool Read(const File& file, std::uint64_t offset, char* data, std::size_t size, std::size_t* got,
+          std::uint64_t seenEnd = UINT64_MAX);
 
 // ---- Writing ----
 

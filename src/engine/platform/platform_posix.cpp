@@ -147,7 +147,8 @@ bool GetInfoAt(const Folder& folder, const std::string& name, FileInfo* info) {
     return true;
 }
 
-bool Read(const File& file, std::uint64_t offset, char* data, std::size_t size, std::size_t* got) {
+bool Read(const File& file, std::uint64_t offset, char* data, std::size_t size, std::size_t* got,
+          std::uint64_t seenEnd) {
     *got = 0;
     if (Injected("Read")) {
         return false;
@@ -163,6 +164,9 @@ bool Read(const File& file, std::uint64_t offset, char* data, std::size_t size, 
             break;
         }
         *got += static_cast<std::size_t>(n);
+        if (*got < size && offset + *got >= seenEnd) {
+            break;
+        }
     }
     return true;
 }

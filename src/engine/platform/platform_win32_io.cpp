@@ -29,8 +29,10 @@ OVERLAPPED At(std::uint64_t offset) {
     return at;
 }
 
-// Reads what there is up to `size` bytes at `offset`; fewer only at the end of the file.
-bool ReadSome(HANDLE file, std::uint64_t offset, char* data, std::size_t size, std::size_t* got) {
+// Reads what there is up to `size` bytes at `offset`; fewer only at the end of the file,
+// which a read coming short at or past `seenEnd` is taken to have met.
+bool ReadSome(HANDLE file, std::uint64_t offset, char* data, std::size_t size, std::size_t* got,
+              std::uint64_t seenEnd = UINT64_MAX) {
     *got = 0;
     while (*got < size) {
         const DWORD piece = static_cast<DWORD>(std::min(size - *got, kMaxTransfer));
@@ -46,6 +48,9 @@ bool ReadSome(HANDLE file, std::uint64_t offset, char* data, std::size_t size, s
             break;
         }
         *got += n;
+        if (*got < size && offset + *got >= seenEnd) {
+            break;
+        }
     }
     return true;
 }
@@ -66,9 +71,10 @@ bool WriteAll(HANDLE file, std::uint64_t offset, const char* data, std::size_t s
 
 } // namespace
 
-bool Read(const File& file, std::uint64_t offset, char* data, std::size_t size, std::size_t* got) {
+bool Read(const File& file, std::uint64_t offset, char* data, std::size_t size, std::size_t* got,
+          std::uint64_t seenEnd) {
     *got = 0;
-    return !Injected("Read") && ReadSome(Native(file), offset, data, size, got);
+    return !Injected("Read") && ReadSome(Native(file), offset, data, size, got, seenEnd);
 }
 
 bool WriteAt(const File& file, std::uint64_t offset, const char* data, std::size_t size) {
