@@ -95,16 +95,16 @@ void TestCommands::WatchEngine() {
             QThread::currentThread() == form_->thread() ? Qt::DirectConnection
                                                         : Qt::BlockingQueuedConnection);
     };
-    form_->Engine = titora::TitleEngine{
-        [real, observe](const std::string& path) {
-            observe();
-            return real.ReadTitle(path);
-        },
-        [real, observe](const std::string& p, const titora::TitleEncoder& encode,
-                        const titora::WriteOptions& options) {
-            observe();
-            real.WriteTitle(p, encode, options);
-        }};
+    form_->Engine = titora::TitleEngine{[real, observe](const std::string& path) {
+                                            observe();
+                                            return real.ReadTitle(path);
+                                        },
+                                        [real, observe](const std::string& p,
+                                                        const titora::TitleEncoder& encode,
+                                                        const titora::WriteOptions& options) {
+                                            observe();
+                                            real.WriteTitle(p, encode, options);
+                                        }};
 }
 
 // Chooses `names` (in the temporary folder) in the real open dialog, by typing them.
