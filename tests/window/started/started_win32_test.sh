@@ -14,6 +14,9 @@ for tool in Xvfb xdotool import; do
     command -v "$tool" >/dev/null || { echo "skipped: no $tool"; exit 77; }
 done
 
+# The real window, on the display: not the offscreen platform the other tests run on.
+unset QT_QPA_PLATFORM
+
 work=$(mktemp -d /tmp/titora-started-XXXXXX)
 # A prefix of its own, kept between runs (making one takes seconds): the tests' prefix has
 # no display, and this one's server must not outlive the test and hold ctest's pipes.
@@ -59,9 +62,8 @@ fail() {
     exit 1
 }
 
-# The window maps: wine makes an X window of each Windows one, named by its caption. The
-# first start in a new prefix sets wine's fonts up first, which takes long on a busy machine.
-window=$(timeout 240 xdotool search --sync --onlyvisible --name '^Titora$' | head -1) ||
+# The window maps: wine makes an X window of each Windows one, named by its caption.
+window=$(timeout 120 xdotool search --sync --onlyvisible --name '^Titora$' | head -1) ||
     fail "no window"
 # A click on the row makes the window the one that takes keys, and selects the row; Shift+F10
 # opens the list's menu, whose second entry is Modify Title. Keys typed before its box is up
