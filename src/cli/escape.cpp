@@ -1,5 +1,7 @@
 #include "escape.h"
 
+#include "declared_encoding.h"
+
 namespace titora::cli {
 namespace {
 
@@ -14,42 +16,6 @@ constexpr bool kBackslashSeparates = false;
 void AppendHexByte(std::string& out, unsigned char byte) {
     out += kHex[byte >> 4];
     out += kHex[byte & 0xF];
-}
-
-bool IsContinuation(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
-
-// The length of the well-formed UTF-8 sequence starting at `bytes[at]`, or 0. Overlong
-// forms, surrogates and code points above U+10FFFF are not well-formed.
-std::size_t Utf8Length(std::string_view bytes, std::size_t at) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[at + i]); };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80)
-        return 1;
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (bytes.size() - at < length || byte(1) < low || byte(1) > high)
-        return 0;
-    for (std::size_t i = 2; i < length; ++i) {
-        if (!IsContinuation(byte(i)))
-            return 0;
-    }
-    return length;
 }
 
 // Whether a C1 control character in UTF-8, C2 followed by 80 to 9F, starts at `at`.
@@ -114,7 +80,7 @@ void AppendJsonString(std::string& out, std::string_view bytes) {
     for (std::size_t at = 0; at < bytes.size();) {
         const char c = bytes[at];
         const auto byte = static_cast<unsigned char>(c);
-        const std::size_t length = Utf8Length(bytes, at);
+        const std::size_t length = Utf8SequenceLength(bytes, at);
         if (length == 0) {
             out += "\\udc";
             AppendHexByte(out, byte);

@@ -29,6 +29,14 @@ inline constexpr std::size_t kPrescanLength = 1024;
 //       // -> "windows-1252"
 std::string DeclaredEncoding(std::string_view bytes);
 
+// The length of the well-formed UTF-8 sequence that starts at `bytes[at]` (1 for an ASCII
+// byte), or 0 where none does: overlong forms, surrogates and code points above U+10FFFF
+// are not well-formed. `*cutShort`, where given, tells whether the bytes end inside a
+// sequence that is well-formed so far.
+//
+//   Utf8SequenceLength("Caf\xC3\xA9", 3)  // -> 2
+std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t at, bool* cutShort = nullptr);
+
 // What the bytes of a page that declares no encoding hold, as far as choosing one goes.
 enum class UndeclaredText {
     kAscii, // no byte above 0x7F
